@@ -1,0 +1,17 @@
+// Command lines as Windows programs see them. Both builds build and split
+// them the same way, so a command line means the same thing everywhere.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// `"program" params`: every double quote removed from the program path, one
+// pair placed around it, one blank, then the parameters unchanged (so an
+// empty parameter text leaves a trailing blank).
+std::string BuildCommandLine(const std::string& program, const std::string& params);
+
+// Splits a command line by the rules of the Microsoft C runtime: argument 0
+// ends at the next double quote (when it starts with one) or blank; later
+// arguments honour double quotes, backslashes before quotes and "" inside
+// quotes.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);

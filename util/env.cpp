@@ -1,0 +1,38 @@
+// Environment and network operations that are the same on every platform.
+#include "util/hi.h"
+#include "util/hi_internal.h"
+#include "util/platform.h"
+
+std::string THi::GetDesktopDir() { return GetSpecialFolder(16); }
+
+std::string THi::GetDocumentsDir() { return GetSpecialFolder(5); }
+
+std::string THi::GetInstanceHash(const std::string& text) {
+  return Md5Hex(text.empty() ? GetProgramFile() : text);
+}
+
+std::string THi::GetWorkDir() {
+  const std::string temp = GetTempDir();
+  if (temp.empty()) return {};
+  const std::string folder = temp + platform::kPathDelim + GetInstanceHash();
+  if (!DirectoryExists(folder)) hi_internal::CreateFolder(folder);
+  return DirectoryExists(folder) ? folder : std::string();
+}
+
+bool THi::SetOsLanguageEnv() { return hi_internal::SetEnv("OS_LANGUAGE", GetSystemLanguage()); }
+
+bool THi::SetPhprcEnv(const std::string& folder) {
+  return hi_internal::SetEnv("PHPRC", folder.empty() ? GetWorkDir() : folder);
+}
+
+bool THi::IsPortInUse(int port, bool loopback) {
+  if (port < 0 || port > 65535) return true;
+  return !hi_internal::CanListen(port, loopback);
+}
+
+int THi::FindFreePort(int startPort, bool loopback) {
+  for (int port = startPort < 0 ? 0 : startPort; port <= 65535; ++port) {
+    if (!IsPortInUse(port, loopback)) return port;
+  }
+  return -1;
+}

@@ -1,0 +1,122 @@
+// THi: the program's stateless utility class. Every operating-system service
+// the launcher needs goes through these static members; they report failures
+// by their result (false, 0, empty) and raise only where a member says so.
+// Strings are UTF-8 on both platforms; paths use the platform's separator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using TProcessId = std::uint32_t;
+using TProcessIdList = std::vector<TProcessId>;
+using TNameList = std::vector<std::string>;
+
+// Show states passed to started programs.
+enum : int {
+  kShowHidden = 0,
+  kShowNormal = 1,
+  kShowMaximized = 3,
+  kShowShow = 5,
+  kRelaunchMarker = 6005,  // not a real show command: marks our own relaunch
+};
+
+class THi {
+ public:
+  THi() = delete;
+
+  // ---- Processes (process.cpp, process_posix.cpp / process_win.cpp) ----
+
+  // Starts `"program" params` (quotes removed from program) with the given
+  // show state; `workDir` is used only when it names an existing folder.
+  // Returns the new process id, 0 when the start failed.
+  static TProcessId RunProgram(const std::string& program, const std::string& params,
+                               const std::string& workDir, int show);
+  // As RunProgram, then blocks until the started process has ended.
+  static void RunProgramAndWait(const std::string& program, const std::string& params,
+                                const std::string& workDir, int show);
+  // Opens an existing folder in the desktop's file manager; otherwise nothing.
+  static void OpenFolder(const std::string& folder, int show);
+  // Opens the mail client on the maker's contact address.
+  static void OpenContactMail();
+
+  // True when a running process has this id (negative: false; 0: the idle entry).
+  static bool ProcessExists(std::int64_t pid);
+  // Terminates a running process; true when it existed and was terminated.
+  static bool KillProcess(TProcessId pid);
+  // Ends the own process at once with exit code 0; no clean-up runs.
+  [[noreturn]] static void KillSelf();
+  // Full path of the process's program file, or empty.
+  static std::string GetProcessPath(TProcessId pid);
+  // Ids of all processes running the given existing program file, in snapshot order.
+  static TProcessIdList FindProcessesByPath(const std::string& programFile);
+  // First process running the program file, or 0.
+  static TProcessId FindProcessByPath(const std::string& programFile);
+  static TProcessId GetParentProcessId(TProcessId pid);
+  // Adjusts one privilege of the own token (Windows only; false elsewhere).
+  static bool EnablePrivilege(const std::string& name);
+  // True only when the named mutex did not exist before; it stays held until
+  // the process ends.
+  static bool CreateInstanceMutex(const std::string& name);
+  static bool IsWindows2000OrLater();
+  // Shows the version error and ends the process when the check fails.
+  static void RequireWindows2000();
+
+  // ---- Files, folders and INI files (file.cpp, file_posix.cpp / file_win.cpp) ----
+
+  static std::string GetProgramFile();  // full path of the running program file
+  static std::string GetAppDir();       // program folder, no trailing separator (but a root keeps it)
+  static std::string GetAppPath();      // program folder with trailing separator
+  static std::string ExpandPath(const std::string& path);  // full path, relative to the program folder
+  static bool FileExists(const std::string& file);          // an existing non-folder
+  static bool DirectoryExists(const std::string& folder);
+
+  // Copies the source (a file, a folder, or "folder/*" for its contents) into
+  // the destination folder, overwriting, silently.
+  static void CopyFolder(const std::string& source, const std::string& destFolder);
+  static bool DeleteFolder(const std::string& folder);  // true when absent afterwards
+  static bool DeleteFile(const std::string& file);      // true when absent afterwards
+  static bool SetReadOnlyTree(const std::string& path, bool readOnly);
+
+  static TNameList ListFiles(const std::string& folder);
+  static TNameList ListEntries(const std::string& folder);  // includes "." and ".."
+  static TNameList ListFolders(const std::string& folder);
+
+  static std::string LoadFile(const std::string& file);  // raises EHiError
+  static void SaveFile(const std::string& file, const std::string& bytes);  // raises EHiError
+  // True when the file exists and cannot be opened exclusively for writing
+  // (a running program, a read-only file).
+  static bool IsFileInUse(const std::string& file);
+  static std::string MakeUniqueFileName(const std::string& prefix, const std::string& folder,
+                                        int number, const std::string& ext);
+  // True when the drive (the program's own when empty) is a CD-ROM.
+  static bool IsCdRom(const std::string& drive = std::string());
+
+  // INI files with the profile-file rules; each call opens the file anew.
+  static std::string ReadIniValue(const std::string& file, const std::string& section,
+                                  const std::string& key);
+  // Raises EHiError("Unable to write to <file>") when the file cannot be written.
+  static void WriteIniValue(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value);
+  static void DeleteIniKey(const std::string& file, const std::string& section,
+                           const std::string& key);
+  static TNameList ReadIniSection(const std::string& file, const std::string& section);
+
+  // ---- Environment, locale and network (env.cpp, env_posix.cpp / env_win.cpp) ----
+
+  static std::string GetTempDir();  // no trailing separator; empty when none
+  static std::string GetWindowsDir();
+  static std::string GetSpecialFolder(int id);
+  static std::string GetDesktopDir();    // special folder 16
+  static std::string GetDocumentsDir();  // special folder 5
+  static std::string Md5Hex(const std::string& bytes);
+  // Md5Hex of the text, or of the program file's full path when it is empty.
+  static std::string GetInstanceHash(const std::string& text = std::string());
+  // The work folder named by the instance hash, created when missing; empty on failure.
+  static std::string GetWorkDir();
+  static std::string GetSystemLanguage();
+  static bool SetOsLanguageEnv();
+  static bool SetPhprcEnv(const std::string& folder = std::string());
+  static bool IsPortInUse(int port, bool loopback);
+  static int FindFreePort(int startPort, bool loopback);  // -1 when none
+};

@@ -1,0 +1,31 @@
+// The platform half of THi that the shared code builds on. Each function is
+// defined once per platform (x_posix.cpp / x_win.cpp); nothing outside util/
+// uses them.
+#pragma once
+
+#include <string>
+
+#include "util/hi.h"
+
+namespace hi_internal {
+
+// ---- processes ----
+// The ids of all running processes, in the order the system lists them.
+TProcessIdList SnapshotProcessIds();
+// The program file of a process without first checking that it exists; empty
+// when it cannot be read.
+std::string ReadProcessPath(TProcessId pid);
+// The form of an existing program path under which two paths name the same
+// program; empty when the path cannot be resolved.
+std::string PathIdentity(const std::string& path);
+
+// ---- files ----
+bool SetReadOnlyAttribute(const std::string& path, bool readOnly);
+bool CreateFolder(const std::string& folder);  // one level
+
+// ---- environment and network ----
+bool SetEnv(const std::string& name, const std::string& value);
+// True when a listening TCP socket could be opened on the port.
+bool CanListen(int port, bool loopback);
+
+}  // namespace hi_internal
