@@ -15,3 +15,6 @@ std::string BuildCommandLine(const std::string& program, const std::string& para
 // arguments honour double quotes, backslashes before quotes and "" inside
 // quotes.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// One argument quoted so that SplitCommandLine gives it back unchanged.
+std::string QuoteArgument(const std::string& arg);

@@ -1,0 +1,320 @@
+// Processes on Linux. Children start in a session of their own with the
+// show state in LODESTACK_SHOWCMD; every child is reaped as soon as it ends,
+// and kept as a pidfd, so that its id is never confused with a later process.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "util/command_line.h"
+#include "util/hi.h"
+#include "util/hi_internal.h"
+
+extern char** environ;
+
+namespace {
+
+// Children the SIGCHLD handler reaps. A plain array of atomics is what a
+// signal handler may touch; a free slot holds 0.
+std::array<std::atomic<pid_t>, 1024> g_children{};
+
+void ReapChildren(int) {
+  const int saved = errno;
+  for (auto& slot : g_children) {
+    const pid_t pid = slot.load();
+    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == pid) slot.store(0);
+  }
+  errno = saved;
+}
+
+void InstallReaper() {
+  static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_handler = ReapChildren;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+    return sigaction(SIGCHLD, &action, nullptr) == 0;
+  }();
+  (void)installed;
+}
+
+// pidfds of our living children, by id.
+std::map<pid_t, int>& ChildPidfds() {
+  static std::map<pid_t, int> pidfds;
+  return pidfds;
+}
+
+// Through the system calls: glibc's header for these lacks C++ linkage.
+int PidfdOpen(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
+
+bool PidfdKill(int pidfd) { return syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0) == 0; }
+
+bool PidfdEnded(int pidfd) {
+  pollfd p{pidfd, POLLIN, 0};
+  return poll(&p, 1, 0) > 0;
+}
+
+// Forgets the children that have ended.
+void SweepPidfds() {
+  auto& pidfds = ChildPidfds();
+  for (auto it = pidfds.begin(); it != pidfds.end();) {
+    if (PidfdEnded(it->second)) {
+      close(it->second);
+      it = pidfds.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+// Blocks SIGCHLD for its lifetime, so a child cannot be reaped before we
+// have registered it.
+class ChildSignalBlock {
+ public:
+  ChildSignalBlock() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &set, &old_);
+  }
+  ~ChildSignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  ChildSignalBlock(const ChildSignalBlock&) = delete;
+  ChildSignalBlock& operator=(const ChildSignalBlock&) = delete;
+  const sigset_t& old() const { return old_; }
+
+ private:
+  sigset_t old_;
+};
+
+// A program name without a folder is looked up in PATH, as a shell would.
+std::string ResolveProgram(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) return name;
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path ? path : "/usr/bin:/bin");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return name;
+}
+
+std::vector<std::string> ChildEnvironment(int show) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "LODESTACK_SHOWCMD=", 18) != 0) env.emplace_back(*e);
+  }
+  env.push_back("LODESTACK_SHOWCMD=" + std::to_string(show));
+  return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (auto& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// Runs in the child between fork and exec: async-signal-safe calls only.
+[[noreturn]] void ExecChild(const char* file, char** argv, char** envp, const char* workDir,
+                            bool hidden, const sigset_t& mask, int errorPipe) {
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  setsid();
+  if (hidden) {
+    const int devNull = open("/dev/null", O_RDWR);
+    if (devNull >= 0) {
+      dup2(devNull, 0);
+      dup2(devNull, 1);
+      dup2(devNull, 2);
+      if (devNull > 2) close(devNull);
+    }
+  }
+  if (workDir) (void)chdir(workDir);
+  // No handle of ours reaches the child.
+  close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+  execve(file, argv, envp);
+  const int error = errno;
+  (void)write(errorPipe, &error, sizeof error);
+  _exit(127);
+}
+
+// Starts the command line; returns the child's id and its pidfd, or 0.
+pid_t Spawn(const std::string& program, const std::string& params, const std::string& workDir,
+            int show, int* pidfdOut) {
+  std::vector<std::string> args = SplitCommandLine(BuildCommandLine(program, params));
+  const std::string file = ResolveProgram(args[0]);
+  std::vector<std::string> env = ChildEnvironment(show);
+  std::vector<char*> argv = Pointers(args);
+  std::vector<char*> envp = Pointers(env);
+  const bool useWorkDir = THi::DirectoryExists(workDir);
+
+  int errorPipe[2];
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
+  InstallReaper();
+  ChildSignalBlock block;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(errorPipe[0]);
+    ExecChild(file.c_str(), argv.data(), envp.data(), useWorkDir ? workDir.c_str() : nullptr,
+              show == kShowHidden, block.old(), errorPipe[1]);
+  }
+  close(errorPipe[1]);
+  if (pid < 0) {
+    close(errorPipe[0]);
+    return 0;
+  }
+  int error = 0;
+  ssize_t got;
+  do {
+    got = read(errorPipe[0], &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  close(errorPipe[0]);
+  if (got > 0) {  // exec failed: the child has ended already
+    waitpid(pid, nullptr, 0);
+    return 0;
+  }
+  for (auto& slot : g_children) {
+    pid_t expected = 0;
+    if (slot.compare_exchange_strong(expected, pid)) break;
+  }
+  SweepPidfds();
+  const int pidfd = PidfdOpen(pid);
+  if (pidfd >= 0) ChildPidfds()[pid] = pidfd;
+  if (pidfdOut) *pidfdOut = pidfd;
+  return pid;
+}
+
+// The fields of /proc/<pid>/stat after the command name: state, parent, ...
+bool ReadStat(std::int64_t pid, char& state, TProcessId& parent) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) return false;
+  const std::size_t close = line.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream fields(line.substr(close + 1));
+  long long ppid = 0;
+  if (!(fields >> state >> ppid)) return false;
+  parent = static_cast<TProcessId>(ppid);
+  return true;
+}
+
+void OpenWithDesktop(const std::string& target) {
+  THi::RunProgram("xdg-open", QuoteArgument(target), "", kShowNormal);
+}
+
+}  // namespace
+
+TProcessId THi::RunProgram(const std::string& program, const std::string& params,
+                           const std::string& workDir, int show) {
+  return static_cast<TProcessId>(Spawn(program, params, workDir, show, nullptr));
+}
+
+void THi::RunProgramAndWait(const std::string& program, const std::string& params,
+                            const std::string& workDir, int show) {
+  int pidfd = -1;
+  if (Spawn(program, params, workDir, show, &pidfd) == 0 || pidfd < 0) return;
+  pollfd p{pidfd, POLLIN, 0};
+  while (poll(&p, 1, -1) < 0 && errno == EINTR) {
+  }
+}
+
+void THi::OpenFolder(const std::string& folder, int /*show*/) {
+  if (DirectoryExists(folder)) OpenWithDesktop(folder);
+}
+
+void THi::OpenContactMail() { OpenWithDesktop(std::string("mailto:") + LODESTACK_CONTACT_MAIL); }
+
+bool THi::ProcessExists(std::int64_t pid) {
+  if (pid < 0) return false;
+  if (pid == 0) return true;  // the kernel's idle task, as the snapshot lists it
+  char state = 0;
+  TProcessId parent = 0;
+  // A zombie has ended; only its exit status is left.
+  return ReadStat(pid, state, parent) && state != 'Z' && state != 'X';
+}
+
+bool THi::KillProcess(TProcessId pid) {
+  auto& pidfds = ChildPidfds();
+  if (const auto it = pidfds.find(static_cast<pid_t>(pid)); it != pidfds.end()) {
+    // Our own child: its pidfd names exactly that process, never a later one.
+    if (PidfdEnded(it->second)) {
+      close(it->second);
+      pidfds.erase(it);
+      return false;
+    }
+    return PidfdKill(it->second);
+  }
+  if (pid == 0 || !ProcessExists(pid)) return false;
+  return kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+}
+
+void THi::KillSelf() { _exit(0); }
+
+TProcessId THi::GetParentProcessId(TProcessId pid) {
+  char state = 0;
+  TProcessId parent = 0;
+  return pid != 0 && ReadStat(pid, state, parent) ? parent : 0;
+}
+
+bool THi::EnablePrivilege(const std::string&) { return false; }
+
+bool THi::CreateInstanceMutex(const std::string& name) {
+  const std::string folder = GetTempDir();
+  if (folder.empty() || name.empty() || name.find('/') != std::string::npos) return false;
+  // The kernel drops the lock when the process ends, however it ends.
+  const int fd = open((folder + "/" + name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return false;
+  }
+  return true;  // the descriptor stays open until the process ends
+}
+
+bool THi::IsWindows2000OrLater() { return true; }
+
+void THi::RequireWindows2000() {}
+
+namespace hi_internal {
+
+TProcessIdList SnapshotProcessIds() {
+  TProcessIdList ids{0};
+  for (const std::string& name : THi::ListFolders("/proc")) {
+    if (name.find_first_not_of("0123456789") == std::string::npos)
+      ids.push_back(static_cast<TProcessId>(std::stoul(name)));
+  }
+  return ids;
+}
+
+std::string ReadProcessPath(TProcessId pid) {
+  if (pid == 0) return {};
+  char buffer[4096];
+  const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+  const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return {};
+  std::string path(buffer, static_cast<std::size_t>(n));
+  // A program whose file was deleted no longer matches any path.
+  if (path.ends_with(" (deleted)")) return {};
+  return path;
+}
+
+std::string PathIdentity(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return {};
+  std::string identity(resolved);
+  std::free(resolved);
+  return identity;
+}
+
+}  // namespace hi_internal
