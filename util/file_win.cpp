@@ -4,6 +4,11 @@
 // The Win32 headers above must come first.
 #include <shellapi.h>
 
+// windows.h turns these names into macros (DeleteFile -> DeleteFileW); THi's
+// members keep their own names, so the shared code that calls them links.
+#undef CopyFile
+#undef DeleteFile
+
 #include <algorithm>
 
 #include "util/hi.h"
