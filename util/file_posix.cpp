@@ -94,6 +94,11 @@ void THi::CopyFolder(const std::string& source, const std::string& destFolder) {
   fs::copy(from, to, options, ec);
 }
 
+bool THi::CopyFile(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+}
+
 bool THi::DeleteFolder(const std::string& folder) {
   std::error_code ec;
   if (DirectoryExists(folder)) fs::remove_all(folder, ec);

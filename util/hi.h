@@ -74,6 +74,8 @@ class THi {
   // Copies the source (a file, a folder, or "folder/*" for its contents) into
   // the destination folder, overwriting, silently.
   static void CopyFolder(const std::string& source, const std::string& destFolder);
+  // Copies one file, replacing the destination and keeping the permissions.
+  static bool CopyFile(const std::string& from, const std::string& to);
   static bool DeleteFolder(const std::string& folder);  // true when absent afterwards
   static bool DeleteFile(const std::string& file);      // true when absent afterwards
   static bool SetReadOnlyTree(const std::string& path, bool readOnly);
@@ -91,6 +93,17 @@ class THi {
                                         int number, const std::string& ext);
   // True when the drive (the program's own when empty) is a CD-ROM.
   static bool IsCdRom(const std::string& drive = std::string());
+
+  // Resources. The program's own data resource, by name without regard to
+  // case, written byte for byte into the file; raises EHiError when the
+  // resource is missing or the file cannot be created.
+  static void SaveResourceToFile(const std::string& name, const std::string& file);
+  // Stores bytes as a named data resource of another program file; true when committed.
+  static bool WriteDataResource(const std::string& programFile, const std::string& name,
+                                const std::string& bytes);
+  // Makes the program file writable, then replaces its main icon from the
+  // icon file; raises the icon writer's errors.
+  static void ReplaceIcon(const std::string& programFile, const std::string& iconFile);
 
   // INI files with the profile-file rules; each call opens the file anew.
   static std::string ReadIniValue(const std::string& file, const std::string& section,

@@ -23,6 +23,10 @@ std::string PathIdentity(const std::string& path);
 bool SetReadOnlyAttribute(const std::string& path, bool readOnly);
 bool CreateFolder(const std::string& folder);  // one level
 
+// ---- resources ----
+// The running program's own data resource (type 10) of that name, any case.
+bool LoadOwnDataResource(const std::string& name, std::string& bytes);
+
 // ---- environment and network ----
 bool SetEnv(const std::string& name, const std::string& value);
 // True when a listening TCP socket could be opened on the port.

@@ -1,0 +1,12 @@
+// The configuration's shared rules: the section every key lives in, the
+// on/off rule and the names of the stored configuration.
+#pragma once
+
+#include <string>
+
+inline constexpr char kConfigSection[] = "INI";
+inline constexpr char kConfigResource[] = "res_Config_ini";
+
+// A setting is off only when its text is exactly "0"; anything else, the
+// empty text and a missing key mean on.
+inline bool IsOn(const std::string& value) { return value != "0"; }

@@ -1,0 +1,54 @@
+// TfrmMain: the launcher's run. It owns the paths, ports and process ids of
+// one run; the window that shows it comes later and talks to it through a view.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "util/hi.h"
+
+class TfrmMain {
+ public:
+  // The run's state.
+  std::string FConfigIni;
+  std::string FBrandIni;
+  std::string FBinDir;
+  std::string FMySqlExe;
+  std::string FMyIni;
+  int FMySqlPort = 0;
+  TProcessId FMySqlPid = 0;
+  int FHttpPort = 0;
+  std::string FApacheExe;
+  std::string FHttpdConf;
+  TProcessId FApachePid = 0;
+  TProcessId FSplashPid = 0;
+  std::string FBrowserIni;
+  std::string FBrowserPath;
+  std::string FBrowserParams;
+  std::string FFavoritesFile;
+  bool FStarted = false;
+  bool FUseTrayIcon = true;
+  bool FShowToolbar = true;
+  bool FShowStatusBar = true;
+
+  // Asks the application to end; the hand-over calls it after starting the copy.
+  std::function<void()> QuitApplication = [] {};
+
+  // Writes the stored configuration out as <work folder>/Config.ini,
+  // replacing what is there, and returns that path.
+  std::string PrepareConfigIni();
+  std::string ReadConfig(const std::string& key) const;
+  void WriteConfig(const std::string& key, const std::string& value);
+  // The key by the on/off rule.
+  bool ConfigIsOn(const std::string& key) const;
+
+  // The bin folder: the program folder's, or on a CD-ROM a copy of it in the
+  // work folder with the read-only attributes cleared.
+  std::string ResolveBinDir();
+
+  // A copy of the program file in the temporary folder (tnlt_cmd<n>.tmp).
+  std::string MakeCommandCopy();
+  // Hands the working Config.ini to a command copy that stores it into the
+  // program file once this process has quit, then quits.
+  void HandOverConfig();
+};
