@@ -7,8 +7,15 @@
 
 #include "util/hi.h"
 
+class MainView;
+
 class TfrmMain {
  public:
+  explicit TfrmMain(MainView* view = nullptr) : FView(view) {}
+
+  // The application title: the configured "title" from start-up on.
+  std::string AppName = "Tarnlight";
+
   // The run's state.
   std::string FConfigIni;
   std::string FBrandIni;
@@ -34,6 +41,21 @@ class TfrmMain {
   // Asks the application to end; the hand-over calls it after starting the copy.
   std::function<void()> QuitApplication = [] {};
 
+  // The start-up: single instance, environment, configuration, servers,
+  // then the site. An error ends it at the failing step (the view reports it).
+  void FormCreate();
+  // The shut-down: ends every process the run started and removes the work
+  // files. The caller ends the process afterwards.
+  void FormDestroy();
+
+  // The server configurations, written into the work folder; each returns its path.
+  std::string WriteHttpdConf();
+  std::string WritePhpIni();
+  std::string WriteMyIni();
+  // Deletes the work folder and, unless on a CD-ROM, the loose files of the
+  // data folder that the database server does not need.
+  void CleanUpWorkFiles();
+
   // Writes the stored configuration out as <work folder>/Config.ini,
   // replacing what is there, and returns that path.
   std::string PrepareConfigIni();
@@ -51,4 +73,14 @@ class TfrmMain {
   // Hands the working Config.ini to a command copy that stores it into the
   // program file once this process has quit, then quits.
   void HandOverConfig();
+
+ private:
+  void StartDatabase();
+  void StartWebServer();
+  void WaitForWebServer();
+  bool RunExternalBrowser();
+  void StopDatabase();
+  void ProcessMessages();
+
+  MainView* FView;
 };

@@ -1,6 +1,8 @@
 #include "launcher/program_roles.h"
 
 #include "launcher/desktop.h"
+#include "launcher/main_form.h"
+#include "launcher/main_view.h"
 #include "launcher/process_start.h"
 #include "launcher/setup_mode.h"
 #include "packaging/patch_mode.h"
@@ -21,8 +23,16 @@ bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(
 
 void ProgramRoles::Relaunch() { RelaunchSelf(); }
 
-// The launcher window is not built yet: the interactive process ends normally.
-void ProgramRoles::RunInteractive() {}
+// The launcher's run: start-up, the message loop, shut-down, the end.
+void ProgramRoles::RunInteractive() {
+  const std::unique_ptr<MainView> view = CreateBackgroundView();
+  TfrmMain form(view.get());
+  form.QuitApplication = [&view] { view->QuitApplication(); };
+  form.FormCreate();
+  view->RunMessageLoop();
+  form.FormDestroy();
+  THi::KillSelf();
+}
 
 void ProgramRoles::ProcessMessages() { ProcessPendingMessages(); }
 

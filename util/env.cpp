@@ -25,6 +25,10 @@ bool THi::SetPhprcEnv(const std::string& folder) {
   return hi_internal::SetEnv("PHPRC", folder.empty() ? GetWorkDir() : folder);
 }
 
+bool THi::SetEnvVar(const std::string& name, const std::string& value) {
+  return hi_internal::SetEnv(name, value);
+}
+
 bool THi::IsPortInUse(int port, bool loopback) {
   if (port < 0 || port > 65535) return true;
   return !hi_internal::CanListen(port, loopback);

@@ -67,6 +67,11 @@ bool THi::FileExists(const std::string& file) {
   return !file.empty() && stat(file.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+std::string THi::GetShortPath(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 ? path : std::string();
+}
+
 bool THi::DirectoryExists(const std::string& folder) {
   struct stat st {};
   return !folder.empty() && stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

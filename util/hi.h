@@ -21,6 +21,10 @@ enum : int {
   kRelaunchMarker = 6005,  // not a real show command: marks our own relaunch
 };
 
+// What becomes of a started program when the launcher dies without its
+// shut-down (killed, crashed): nothing, ended at once, or asked to stop.
+enum class TChildTie { kNone, kEndWithLauncher, kStopWithLauncher };
+
 class THi {
  public:
   THi() = delete;
@@ -31,7 +35,8 @@ class THi {
   // show state; `workDir` is used only when it names an existing folder.
   // Returns the new process id, 0 when the start failed.
   static TProcessId RunProgram(const std::string& program, const std::string& params,
-                               const std::string& workDir, int show);
+                               const std::string& workDir, int show,
+                               TChildTie tie = TChildTie::kNone);
   // As RunProgram, then blocks until the started process has ended.
   static void RunProgramAndWait(const std::string& program, const std::string& params,
                                 const std::string& workDir, int show);
@@ -44,6 +49,9 @@ class THi {
   static bool ProcessExists(std::int64_t pid);
   // Terminates a running process; true when it existed and was terminated.
   static bool KillProcess(TProcessId pid);
+  // Asks a process to shut down by itself (SIGTERM on Linux; on Windows the
+  // database server's shutdown event); true when the request was delivered.
+  static bool RequestStop(TProcessId pid);
   // Ends the own process at once with exit code 0; no clean-up runs.
   [[noreturn]] static void KillSelf();
   // Full path of the process's program file, or empty.
@@ -69,6 +77,9 @@ class THi {
   static std::string GetAppPath();      // program folder with trailing separator
   static std::string ExpandPath(const std::string& path);  // full path, relative to the program folder
   static bool FileExists(const std::string& file);          // an existing non-folder
+  // The short form of an existing path (the path itself where there is
+  // none); empty when the path does not exist.
+  static std::string GetShortPath(const std::string& path);
   static bool DirectoryExists(const std::string& folder);
 
   // Copies the source (a file, a folder, or "folder/*" for its contents) into
@@ -130,6 +141,8 @@ class THi {
   static std::string GetSystemLanguage();
   static bool SetOsLanguageEnv();
   static bool SetPhprcEnv(const std::string& folder = std::string());
+  // Sets a variable in the launcher's environment, inherited by what it starts.
+  static bool SetEnvVar(const std::string& name, const std::string& value);
   static bool IsPortInUse(int port, bool loopback);
   static int FindFreePort(int startPort, bool loopback);  // -1 when none
 };

@@ -3,6 +3,7 @@
 // and kept as a pidfd, so that its id is never confused with a later process.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/syscall.h>
@@ -59,7 +60,9 @@ std::map<pid_t, int>& ChildPidfds() {
 // Through the system calls: glibc's header for these lacks C++ linkage.
 int PidfdOpen(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
 
-bool PidfdKill(int pidfd) { return syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0) == 0; }
+bool PidfdSignal(int pidfd, int signal) {
+  return syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0) == 0;
+}
 
 bool PidfdEnded(int pidfd) {
   pollfd p{pidfd, POLLIN, 0};
@@ -92,7 +95,6 @@ class ChildSignalBlock {
   ~ChildSignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
   ChildSignalBlock(const ChildSignalBlock&) = delete;
   ChildSignalBlock& operator=(const ChildSignalBlock&) = delete;
-  const sigset_t& old() const { return old_; }
 
  private:
   sigset_t old_;
@@ -126,11 +128,28 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   return pointers;
 }
 
+int DeathSignal(TChildTie tie) {
+  switch (tie) {
+    case TChildTie::kEndWithLauncher: return SIGKILL;
+    case TChildTie::kStopWithLauncher: return SIGTERM;
+    case TChildTie::kNone: break;
+  }
+  return 0;
+}
+
 // Runs in the child between fork and exec: async-signal-safe calls only.
 [[noreturn]] void ExecChild(const char* file, char** argv, char** envp, const char* workDir,
-                            bool hidden, const sigset_t& mask, int errorPipe) {
-  sigprocmask(SIG_SETMASK, &mask, nullptr);
+                            bool hidden, int deathSignal, pid_t launcher, int errorPipe) {
+  // The child starts with no signal blocked, whatever the launcher blocks.
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
   setsid();
+  if (deathSignal != 0) {
+    prctl(PR_SET_PDEATHSIG, deathSignal);
+    // The launcher may have died before the request took hold.
+    if (getppid() != launcher) _exit(127);
+  }
   if (hidden) {
     const int devNull = open("/dev/null", O_RDWR);
     if (devNull >= 0) {
@@ -151,7 +170,7 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 // Starts the command line; returns the child's id and its pidfd, or 0.
 pid_t Spawn(const std::string& program, const std::string& params, const std::string& workDir,
-            int show, int* pidfdOut) {
+            int show, TChildTie tie, int* pidfdOut) {
   std::vector<std::string> args = SplitCommandLine(BuildCommandLine(program, params));
   const std::string file = ResolveProgram(args[0]);
   std::vector<std::string> env = ChildEnvironment(show);
@@ -163,11 +182,12 @@ pid_t Spawn(const std::string& program, const std::string& params, const std::st
   if (pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
   InstallReaper();
   ChildSignalBlock block;
+  const pid_t launcher = getpid();
   const pid_t pid = fork();
   if (pid == 0) {
     close(errorPipe[0]);
     ExecChild(file.c_str(), argv.data(), envp.data(), useWorkDir ? workDir.c_str() : nullptr,
-              show == kShowHidden, block.old(), errorPipe[1]);
+              show == kShowHidden, DeathSignal(tie), launcher, errorPipe[1]);
   }
   close(errorPipe[1]);
   if (pid < 0) {
@@ -216,14 +236,14 @@ void OpenWithDesktop(const std::string& target) {
 }  // namespace
 
 TProcessId THi::RunProgram(const std::string& program, const std::string& params,
-                           const std::string& workDir, int show) {
-  return static_cast<TProcessId>(Spawn(program, params, workDir, show, nullptr));
+                           const std::string& workDir, int show, TChildTie tie) {
+  return static_cast<TProcessId>(Spawn(program, params, workDir, show, tie, nullptr));
 }
 
 void THi::RunProgramAndWait(const std::string& program, const std::string& params,
                             const std::string& workDir, int show) {
   int pidfd = -1;
-  if (Spawn(program, params, workDir, show, &pidfd) == 0 || pidfd < 0) return;
+  if (Spawn(program, params, workDir, show, TChildTie::kNone, &pidfd) == 0 || pidfd < 0) return;
   pollfd p{pidfd, POLLIN, 0};
   while (poll(&p, 1, -1) < 0 && errno == EINTR) {
   }
@@ -244,20 +264,29 @@ bool THi::ProcessExists(std::int64_t pid) {
   return ReadStat(pid, state, parent) && state != 'Z' && state != 'X';
 }
 
-bool THi::KillProcess(TProcessId pid) {
+namespace {
+
+// Our own children are signalled through their pidfd, which names exactly
+// that process and never a later one that received the same id.
+bool SendSignal(TProcessId pid, int signal) {
   auto& pidfds = ChildPidfds();
   if (const auto it = pidfds.find(static_cast<pid_t>(pid)); it != pidfds.end()) {
-    // Our own child: its pidfd names exactly that process, never a later one.
     if (PidfdEnded(it->second)) {
       close(it->second);
       pidfds.erase(it);
       return false;
     }
-    return PidfdKill(it->second);
+    return PidfdSignal(it->second, signal);
   }
-  if (pid == 0 || !ProcessExists(pid)) return false;
-  return kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+  if (pid == 0 || !THi::ProcessExists(pid)) return false;
+  return kill(static_cast<pid_t>(pid), signal) == 0;
 }
+
+}  // namespace
+
+bool THi::KillProcess(TProcessId pid) { return SendSignal(pid, SIGKILL); }
+
+bool THi::RequestStop(TProcessId pid) { return SendSignal(pid, SIGTERM); }
 
 void THi::KillSelf() { _exit(0); }
 

@@ -1,0 +1,194 @@
+// TfrmMain's start-up and shut-down: the order in which the run comes up and
+// goes down again.
+#include <cctype>
+#include <chrono>
+#include <exception>
+#include <thread>
+
+#include "launcher/config.h"
+#include "launcher/main_form.h"
+#include "launcher/main_view.h"
+#include "server/server_files.h"
+#include "util/platform.h"
+
+namespace {
+
+constexpr char kFileVersion[] = "7.80";
+constexpr auto kWebServerPoll = std::chrono::milliseconds(330);
+constexpr auto kBrowserFirstCheck = std::chrono::milliseconds(5000);
+// How long the database server may take to shut down cleanly before it is ended.
+constexpr auto kDatabaseStopLimit = std::chrono::seconds(15);
+// How long the clean-up keeps trying to delete one entry that stays locked.
+constexpr auto kDeleteRetryLimit = std::chrono::seconds(10);
+
+void Sleep(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
+
+std::string InBin(const std::string& binDir, const char* relative) {
+  return binDir + platform::kPathDelim + relative;
+}
+
+std::string HomeAddress(int port) { return "http://127.0.0.1:" + std::to_string(port); }
+
+// Files the database server needs to recover its data: never loose files.
+bool IsDatabaseFile(const std::string& name) {
+  for (const char* prefix : {"ib", "undo", "aria_log", "ddl_recovery", "tc.log"}) {
+    if (name.rfind(prefix, 0) == 0) return true;
+  }
+  // Binary logs ("<name>-bin.000001") and their index ("<name>-bin.index").
+  return name.find("-bin.") != std::string::npos;
+}
+
+// Every occurrence of a lower-case placeholder, in any letter case.
+std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
+  for (std::size_t pos = 0;;) {
+    std::string lower = text;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    pos = lower.find(what, pos);
+    if (pos == std::string::npos) return text;
+    text.replace(pos, what.size(), with);
+    pos += with.size();
+  }
+}
+
+}  // namespace
+
+void TfrmMain::ProcessMessages() {
+  if (FView) FView->ProcessMessages();
+}
+
+void TfrmMain::FormCreate() {
+  if (!THi::CreateInstanceMutex(THi::GetInstanceHash())) THi::KillSelf();
+  try {
+    THi::SetPhprcEnv();
+    THi::SetOsLanguageEnv();
+    THi::SetEnvVar("SERVER_FILENAME", THi::GetProgramFile());
+    THi::SetEnvVar("SERVER_FILEVERSION", kFileVersion);
+    THi::SetEnvVar("SERVER_APPNAME", AppName);
+    FStarted = false;
+    FConfigIni = PrepareConfigIni();
+    AppName = ReadConfig("title");
+    if (FView) FView->SetTitle(AppName);
+    THi::SetEnvVar("SERVER_APPNAME", AppName);
+
+    FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash \"" + FConfigIni + "\"", "",
+                                 kShowNormal, TChildTie::kEndWithLauncher);
+    FBinDir = ResolveBinDir();
+    StartDatabase();
+    WritePhpIni();
+    FHttpPort = StrToInt(ReadConfig("port"));
+    FHttpPort = THi::FindFreePort(FHttpPort, ReadConfig("ip") == "127.0.0.1");
+    StartWebServer();
+    WaitForWebServer();
+    if (RunExternalBrowser()) return;
+
+    FUseTrayIcon = ConfigIsOn("trayicon");
+    FShowToolbar = ConfigIsOn("toolbar");
+    FShowStatusBar = ConfigIsOn("statusbar");
+    ProcessMessages();
+    Sleep(std::chrono::milliseconds(60));
+    if (FView) FView->OpenHome(HomeAddress(FHttpPort));
+    FStarted = true;
+  } catch (const std::exception& e) {
+    // The rest of the start-up is skipped; the run goes on without it.
+    if (FView) FView->ShowError(e.what());
+  }
+}
+
+void TfrmMain::StartDatabase() {
+  FMySqlExe = InBin(FBinDir, server_files::kMySqlExe);
+  if (!THi::FileExists(FMySqlExe)) return;
+  FMySqlPort = THi::FindFreePort(3306, true);
+  FMyIni = WriteMyIni();
+  const std::string params = "\"--defaults-file=" + FMyIni + "\" \"--port=" +
+                             std::to_string(FMySqlPort) + "\" \"--skip-innodb\" \"--language=" +
+                             InBin(FBinDir, server_files::kMySqlLanguage) + "\" \"--user=root\"";
+  FMySqlPid = THi::RunProgram(FMySqlExe, params, "", kShowHidden, TChildTie::kStopWithLauncher);
+}
+
+void TfrmMain::StartWebServer() {
+  FHttpdConf = WriteHttpdConf();
+  FApacheExe = InBin(FBinDir, server_files::kApacheExe);
+  // Asked to stop rather than killed when the launcher dies, so that the web
+  // server takes its own children down with it.
+  FApachePid = THi::RunProgram(FApacheExe, server_files::ApacheParams(FHttpdConf), "",
+                               kShowHidden, TChildTie::kStopWithLauncher);
+}
+
+// The web server is ready when it runs as a parent and at least one child.
+void TfrmMain::WaitForWebServer() {
+  while (FApachePid != 0 && THi::ProcessExists(FApachePid)) {
+    ProcessMessages();
+    Sleep(kWebServerPoll);
+    if (THi::FindProcessesByPath(FApacheExe).size() >= 2) return;
+  }
+}
+
+bool TfrmMain::RunExternalBrowser() {
+  FBrowserIni = InBin(FBinDir, "Browser.ini");
+  if (!THi::FileExists(FBrowserIni)) return false;
+  FBrowserPath = ReplaceAll(THi::ReadIniValue(FBrowserIni, "Browser", "BrowserPath"), "{bin}", FBinDir);
+  FBrowserParams = ReplaceAll(THi::ReadIniValue(FBrowserIni, "Browser", "Parameters"), "{bin}", FBinDir);
+  FBrowserParams = ReplaceAll(FBrowserParams, "{url}", HomeAddress(FHttpPort));
+  if (!THi::FileExists(FBrowserPath)) return false;
+
+  ProcessMessages();
+  if (FSplashPid != 0) THi::KillProcess(FSplashPid);
+  THi::RunProgram(FBrowserPath, FBrowserParams, "", kShowMaximized);
+  ProcessMessages();
+  Sleep(kBrowserFirstCheck);
+  while (!THi::FindProcessesByPath(THi::ExpandPath(FBrowserPath)).empty()) {
+    ProcessMessages();
+    Sleep(kWebServerPoll);
+  }
+  QuitApplication();
+  return true;
+}
+
+void TfrmMain::FormDestroy() {
+  ProcessMessages();
+  if (FSplashPid != 0) THi::KillProcess(FSplashPid);
+  if (FApachePid != 0) {
+    THi::KillProcess(FApachePid);
+    for (TProcessId pid : THi::FindProcessesByPath(FApacheExe)) THi::KillProcess(pid);
+  }
+  if (FMySqlPid != 0) StopDatabase();
+  CleanUpWorkFiles();
+}
+
+// Terminating a database server can lose or corrupt data: it is asked to
+// shut down first, and ended only when it does not within the limit.
+void TfrmMain::StopDatabase() {
+  THi::RequestStop(FMySqlPid);
+  const auto deadline = std::chrono::steady_clock::now() + kDatabaseStopLimit;
+  while (THi::ProcessExists(FMySqlPid) && std::chrono::steady_clock::now() < deadline) {
+    ProcessMessages();
+    Sleep(std::chrono::milliseconds(60));
+  }
+  THi::KillProcess(FMySqlPid);
+  while (THi::ProcessExists(FMySqlPid) && std::chrono::steady_clock::now() < deadline + kDatabaseStopLimit)
+    Sleep(std::chrono::milliseconds(10));
+}
+
+void TfrmMain::CleanUpWorkFiles() {
+  const auto retryUntilGone = [this](const auto& exists, const auto& remove) {
+    const auto deadline = std::chrono::steady_clock::now() + kDeleteRetryLimit;
+    while (exists() && std::chrono::steady_clock::now() < deadline) {
+      try {
+        ProcessMessages();
+        Sleep(std::chrono::milliseconds(1));
+        remove();
+      } catch (const std::exception&) {
+      }
+    }
+  };
+  const std::string work = THi::GetWorkDir();
+  if (!work.empty())
+    retryUntilGone([&] { return THi::DirectoryExists(work); }, [&] { THi::DeleteFolder(work); });
+  if (THi::IsCdRom()) return;
+  const std::string data = THi::GetAppPath() + "data";
+  for (const std::string& name : THi::ListFiles(data)) {
+    if (IsDatabaseFile(name)) continue;
+    const std::string file = data + platform::kPathDelim + name;
+    retryUntilGone([&] { return THi::FileExists(file); }, [&] { THi::DeleteFile(file); });
+  }
+}

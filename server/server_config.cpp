@@ -1,0 +1,107 @@
+// The server configurations TfrmMain writes into the work folder at every
+// start: httpd.conf, php.ini and my.ini for wherever the stack now is.
+#include <algorithm>
+#include <exception>
+
+#include "launcher/config.h"
+#include "launcher/main_form.h"
+#include "server/server_files.h"
+#include "util/platform.h"
+
+namespace {
+
+std::string InWorkDir(const std::string& name) {
+  return THi::GetWorkDir() + platform::kPathDelim + name;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string ForwardSlashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+// A folder copied from read-only media into the work folder, made writable.
+std::string CopyIntoWorkDir(const std::string& folder, const std::string& name) {
+  THi::CopyFolder(folder, THi::GetWorkDir());
+  const std::string copy = InWorkDir(name);
+  THi::SetReadOnlyTree(copy, false);
+  return copy;
+}
+
+}  // namespace
+
+std::string TfrmMain::WriteHttpdConf() {
+  const std::string work = THi::GetWorkDir();
+  const std::string file = InWorkDir("httpd.conf");
+  const std::string listen = ReadConfig("ip") == "127.0.0.1" ? "127.0.0.1" : "0.0.0.0";
+  std::string documentRoot = THi::GetAppPath() + "www";
+  if (THi::IsCdRom() && IsOn(ReadConfig("copyfilestoharddisk")))
+    documentRoot = CopyIntoWorkDir(documentRoot, "www");
+
+  std::vector<std::string> lines = server_files::HttpdPreamble(FBinDir, work);
+  for (const std::string& line : {
+           "PidFile " + Quoted(InWorkDir("httpd.pid")),
+           "ErrorLog " + Quoted(InWorkDir("error.log")),
+           "Listen " + listen + ":" + std::to_string(FHttpPort),
+           std::string("ServerName 127.0.0.1"),
+           "DocumentRoot " + Quoted(documentRoot),
+           std::string("DirectoryIndex index.php index.html index.htm index.php5 index.php4 "
+                       "index.php3 defult.htm default.html"),
+           std::string("TypesConfig mime.types"),
+           std::string("UseCanonicalName Off"),
+           server_files::PhpModuleLine(FBinDir),
+           std::string("AddType application/x-httpd-php .php"),
+           std::string("LoadModule rewrite_module mod_rewrite.so"),
+       })
+    lines.push_back(line);
+
+  std::string text;
+  for (const std::string& line : lines) text += line + platform::kEol;
+  THi::SaveFile(file, text);
+  return file;
+}
+
+std::string TfrmMain::WritePhpIni() {
+  const char sep = platform::kPathDelim;
+  const std::string phpDir = FBinDir + sep + "php";
+  const std::string file = InWorkDir("php.ini");
+  THi::CopyFile(phpDir + sep + "php.ini", file);
+  THi::SetReadOnlyTree(file, false);
+
+  THi::WriteIniValue(file, "PHP", "extension_dir", Quoted(phpDir + sep + "ext"));
+  THi::WriteIniValue(file, "PHP", "mime_magic.magicfile",
+                     Quoted(phpDir + sep + "ext" + sep + "magic.mime"));
+  THi::WriteIniValue(file, "Zend", "zend_extension_manager.optimizer_ts",
+                     Quoted(phpDir + sep + "Zend"));
+  THi::WriteIniValue(file, "Zend", "zend_extension_ts",
+                     Quoted(phpDir + sep + server_files::kZendManager));
+  THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
+                     Quoted(phpDir + sep + server_files::kIonCubeLoader));
+  THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(FMySqlPort));
+  server_files::WritePhpIniExtras(file, FMySqlPort);
+  try {
+    const std::string sendmail =
+        THi::GetShortPath(THi::ExpandPath(FBinDir + sep + server_files::kSendmail));
+    THi::WriteIniValue(file, "mail function", "sendmail_path", Quoted(sendmail + " -t"));
+  } catch (const std::exception&) {
+    // Without the mail program PHP simply cannot send mail.
+  }
+  return file;
+}
+
+std::string TfrmMain::WriteMyIni() {
+  const std::string file = InWorkDir("my.ini");
+  const char sep = platform::kPathDelim;
+  THi::WriteIniValue(file, "mysqld", "basedir", Quoted(ForwardSlashes(FBinDir + sep + "mysql")));
+  THi::WriteIniValue(file, "mysqld", "datadir", Quoted(ForwardSlashes(THi::GetAppPath() + "data")));
+  THi::WriteIniValue(file, "mysqld", "bind-address", "127.0.0.1");
+  THi::WriteIniValue(file, "mysqld", "port", std::to_string(FMySqlPort));
+  server_files::WriteMyIniExtras(file, THi::GetWorkDir());
+  if (THi::IsCdRom()) {
+    // The database server needs to write its data: on a CD it works on a copy.
+    const std::string copy = CopyIntoWorkDir(THi::GetAppPath() + "data", "data");
+    THi::WriteIniValue(file, "mysqld", "datadir", Quoted(ForwardSlashes(copy)));
+  }
+  return file;
+}

@@ -1,0 +1,29 @@
+// Where the server programs sit in the bin folder, and what each platform's
+// servers need beyond the configuration lines both platforms share.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace server_files {
+
+// Relative to the bin folder, with the platform's separators.
+extern const char* const kApacheExe;
+extern const char* const kMySqlExe;
+extern const char* const kMySqlLanguage;
+extern const char* const kSendmail;
+extern const char* const kZendManager;   // relative to the PHP folder
+extern const char* const kIonCubeLoader; // relative to the PHP folder
+
+// The line that loads PHP into the web server.
+std::string PhpModuleLine(const std::string& binDir);
+// Lines the web server needs before the shared ones (empty on Windows).
+std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir);
+// The web server's command line after the program.
+std::string ApacheParams(const std::string& httpdConf);
+// Keys the database server needs besides the shared four.
+void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
+// Keys PHP needs besides the shared seven.
+void WritePhpIniExtras(const std::string& phpIni, int mySqlPort);
+
+}  // namespace server_files

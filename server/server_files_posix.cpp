@@ -1,0 +1,69 @@
+// Debian's Apache, PHP 8 and MariaDB, copied into the folder tree.
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "server/server_files.h"
+#include "util/hi.h"
+
+namespace server_files {
+
+const char* const kApacheExe = "Apache/Apache";
+const char* const kMySqlExe = "mysql/bin/mysqld";
+const char* const kMySqlLanguage = "mysql/share/english";
+const char* const kSendmail = "Apache/sendmail";
+const char* const kZendManager = "Zend/ZendExtensionManager.so";
+const char* const kIonCubeLoader = "ionCube/ioncube_loader_lin_8.2.so";
+
+namespace {
+
+// Apache refuses to serve as root: it then runs as the owner of the program
+// file, or as nobody when root owns that too.
+std::vector<std::string> RunAsLines() {
+  if (geteuid() != 0) return {};
+  struct stat st {};
+  const passwd* user = nullptr;
+  if (stat(THi::GetProgramFile().c_str(), &st) == 0 && st.st_uid != 0) user = getpwuid(st.st_uid);
+  if (!user) return {"User nobody", "Group nogroup"};
+  const group* primary = getgrgid(user->pw_gid);
+  return {std::string("User ") + user->pw_name,
+          std::string("Group ") + (primary ? primary->gr_name : "nogroup")};
+}
+
+}  // namespace
+
+std::string PhpModuleLine(const std::string& binDir) {
+  return "LoadModule php_module \"" + binDir + "/php/libphp.so\"";
+}
+
+std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir) {
+  std::vector<std::string> lines = {
+      "ServerRoot \"" + binDir + "/Apache\"",
+      "DefaultRuntimeDir \"" + workDir + "\"",
+      "LoadModule mpm_prefork_module mod_mpm_prefork.so",
+      "LoadModule authz_core_module mod_authz_core.so",
+      "LoadModule mime_module mod_mime.so",
+      "LoadModule dir_module mod_dir.so",
+  };
+  for (const std::string& line : RunAsLines()) lines.push_back(line);
+  return lines;
+}
+
+// In the foreground the web server stays our child instead of detaching.
+std::string ApacheParams(const std::string& httpdConf) {
+  return "-f \"" + httpdConf + "\" -DFOREGROUND";
+}
+
+void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
+  THi::WriteIniValue(myIni, "mysqld", "socket", "\"" + workDir + "/mysql.sock\"");
+  // Without InnoDB, MariaDB needs another engine for new tables.
+  THi::WriteIniValue(myIni, "mysqld", "default-storage-engine", "Aria");
+}
+
+// PHP 8's mysqli takes its default port from its own key.
+void WritePhpIniExtras(const std::string& phpIni, int mySqlPort) {
+  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
+}
+
+}  // namespace server_files

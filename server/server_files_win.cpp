@@ -1,0 +1,24 @@
+#include "server/server_files.h"
+
+namespace server_files {
+
+const char* const kApacheExe = "Apache\\Apache.exe";
+const char* const kMySqlExe = "mysql\\bin\\mysqld.exe";
+const char* const kMySqlLanguage = "mysql\\share\\english";
+const char* const kSendmail = "Apache\\sendmail.exe";
+const char* const kZendManager = "Zend\\ZendExtensionManager.dll";
+const char* const kIonCubeLoader = "ionCube\\ioncube_loader_win_5.2.dll";
+
+std::string PhpModuleLine(const std::string& binDir) {
+  return "LoadModule php5_module \"" + binDir + "\\php\\php5apache.dll\"";
+}
+
+std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }
+
+std::string ApacheParams(const std::string& httpdConf) { return "-f \"" + httpdConf + "\""; }
+
+void WriteMyIniExtras(const std::string&, const std::string&) {}
+
+void WritePhpIniExtras(const std::string&, int) {}
+
+}  // namespace server_files
