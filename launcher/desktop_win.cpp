@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include "launcher/desktop.h"
 #include "util/wide.h"
