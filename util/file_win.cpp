@@ -73,6 +73,14 @@ DWORD Attributes(const std::string& path) {
   return GetFileAttributesW(wide::FromUtf8(path).c_str());
 }
 
+// Windows refuses to write to a read-only file; Wine running as root writes
+// anyway. The writers ask the attribute first, so both refuse alike.
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 // The system's own words for its last error, without the trailing line end.
 std::string LastErrorText() {
   const DWORD error = GetLastError();
@@ -217,6 +225,10 @@ std::string THi::LoadFile(const std::string& file) {
 }
 
 void THi::SaveFile(const std::string& file, const std::string& bytes) {
+  if (IsReadOnlyFile(file)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    RaiseFileError("Cannot create file", file);
+  }
   ScopedFile handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle.IsValid()) RaiseFileError("Cannot create file", file);
@@ -232,11 +244,8 @@ void THi::SaveFile(const std::string& file, const std::string& bytes) {
 }
 
 bool THi::IsFileInUse(const std::string& file) {
-  const DWORD attributes = Attributes(file);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-  // Windows refuses to open a read-only file for writing; Wine running as
-  // root opens it anyway. Asking the attribute first gives one answer on both.
-  if (attributes & FILE_ATTRIBUTE_READONLY) return true;
+  if (!FileExists(file)) return false;
+  if (IsReadOnlyFile(file)) return true;  // the open below fails on Windows, not always on Wine
   ScopedFile handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return !handle.IsValid();
