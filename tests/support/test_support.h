@@ -156,6 +156,9 @@ ProcessTree RunProcessTree(const std::string& program, const std::vector<std::st
                            std::optional<int> showCommand);
 
 bool RunningAsRoot();
+// True where this process may write to a read-only file anyway (root on
+// Linux, and Wine running as root).
+bool ReadOnlyFilesAreWritable();
 int CurrentProcessId();
 
 // The system's temporary folder (the root of every TempFolder).

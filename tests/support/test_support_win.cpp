@@ -92,32 +92,88 @@ std::string AnotherSpelling(const std::string& file) {
   return Utf8(upper);
 }
 
+namespace {
+
+// Starts a program of the host system when this is Wine (which starts Unix
+// programs like its own, but cannot wait for them).
+void StartHostProgram(const std::wstring& program, std::wstring commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &info))
+    return;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+}
+
+// Wine finds its drives as symbolic links in the prefix's dosdevices folder.
+std::wstring WineDriveLink(wchar_t letter) {
+  const auto prefix = GetEnv("WINEPREFIX");
+  if (!prefix) return {};
+  return Wide(*prefix) + L"/dosdevices/" + static_cast<wchar_t>(towlower(letter)) + L":";
+}
+
+std::string UnixPathOf(const std::string& folder) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (!unixName) return {};
+  char* path = unixName(Wide(folder).c_str());
+  if (!path) return {};
+  std::string text(path);
+  HeapFree(GetProcessHeap(), 0, path);
+  return text;
+}
+
+}  // namespace
+
+// Windows maps a drive letter with DefineDosDevice; Wine resolves drives
+// through the links of its prefix instead, so there the link is made.
 std::string MapDriveToFolder(const std::string& folder, std::string& whyNot) {
   const DWORD used = GetLogicalDrives();
-  for (wchar_t letter = L'R'; letter <= L'Y'; ++letter) {
-    if (used & (1u << (letter - L'A'))) continue;
-    const std::wstring device{letter, L':'};
+  wchar_t letter = L'R';
+  while (letter <= L'Y' && (used & (1u << (letter - L'A')))) ++letter;
+  if (letter > L'Y') {
+    whyNot = "no free drive letter";
+    return {};
+  }
+  const std::wstring device{letter, L':'};
+  const std::string root = Utf8(device) + "\\";
+  const std::string unixFolder = UnixPathOf(folder);
+  if (unixFolder.empty()) {
     if (!DefineDosDeviceW(0, device.c_str(), Wide(folder).c_str())) {
       whyNot = "DefineDosDevice failed with error " + std::to_string(GetLastError());
       return {};
     }
-    const std::string root = Utf8(device) + "\\";
-    if (GetFileAttributesW(Wide(root).c_str()) == INVALID_FILE_ATTRIBUTES) {
-      whyNot = "the new drive " + root + " cannot be read (error " +
-               std::to_string(GetLastError()) + ")";
-      UnmapDrive(root, folder);
+  } else {
+    const std::wstring link = WineDriveLink(letter);
+    if (link.empty()) {
+      whyNot = "WINEPREFIX is not set, so the drive links of Wine cannot be found";
       return {};
     }
-    return root;
+    StartHostProgram(L"Z:\\bin\\ln", L"ln -sfn \"" + Wide(unixFolder) + L"\" \"" + link + L"\"");
   }
-  whyNot = "no free drive letter";
+  // Wine cannot wait for a host program, so the drive is polled for.
+  if (WaitUntil([&] { return GetFileAttributesW(Wide(root).c_str()) != INVALID_FILE_ATTRIBUTES; },
+                std::chrono::seconds(10)))
+    return root;
+  whyNot = "the new drive " + root + " cannot be read (error " + std::to_string(GetLastError()) + ")";
+  UnmapDrive(root, folder);
   return {};
 }
 
 void UnmapDrive(const std::string& root, const std::string& folder) {
   const std::wstring device = Wide(root.substr(0, 2));
-  DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, device.c_str(),
-                   Wide(folder).c_str());
+  if (UnixPathOf(folder).empty()) {
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
+    return;
+  }
+  const std::wstring link = WineDriveLink(device[0]);
+  if (link.empty()) return;
+  StartHostProgram(L"Z:\\bin\\rm", L"rm -f \"" + link + L"\"");
+  WaitUntil([&] { return GetFileAttributesW((device + L"\\").c_str()) == INVALID_FILE_ATTRIBUTES; },
+            std::chrono::seconds(10));
 }
 
 // Every process of the tree runs in one job object: children join their
@@ -128,6 +184,9 @@ ProcessTree RunProcessTree(const std::string& program, const std::vector<std::st
   std::wstring commandLine = L"\"" + Wide(program) + L"\"";
   for (const std::string& arg : args) commandLine += L" \"" + Wide(arg) + L"\"";
 
+  // Wine starts its desktop process from the first program that needs it;
+  // started from inside the job, it would join the tree and never end.
+  GetDesktopWindow();
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   if (!job) {
     tree.skipReason = "this system cannot create a job object to follow the processes";

@@ -28,6 +28,9 @@ struct SplitCase {
   Args expected;
 };
 
+// Test names show the command line, not the bytes of the case.
+void PrintTo(const SplitCase& param, std::ostream* out) { *out << param.line; }
+
 class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitCommandLineTest, FollowsTheMicrosoftRuntimeRules) {
