@@ -1,0 +1,107 @@
+<?php
+// Start page of the stack: what is running, and whether the database answers.
+declare(strict_types=1);
+
+function h(string $text): string
+{
+    return htmlspecialchars($text, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
+}
+
+$appName = getenv('SERVER_APPNAME');
+if (!is_string($appName) || trim($appName) === '') {
+    $appName = 'Lodestack';
+}
+
+// The launcher writes the port it chose for the database server into php.ini.
+$dbPort = (int) ini_get('mysqli.default_port');
+$db = ['ok' => false, 'text' => ''];
+if ($dbPort <= 0) {
+    $db['text'] = 'No database server runs with this stack.';
+} elseif (!extension_loaded('mysqli')) {
+    $db['text'] = 'The PHP extension mysqli is not loaded, so this page cannot ask the database.';
+} else {
+    mysqli_report(MYSQLI_REPORT_OFF);
+    try {
+        $link = mysqli_init();
+        $link->options(MYSQLI_OPT_CONNECT_TIMEOUT, 3);
+        if (@$link->real_connect('127.0.0.1', 'root', '', null, $dbPort)) {
+            $db = ['ok' => true, 'text' => $link->server_info];
+            $link->close();
+        } else {
+            $db['text'] = mysqli_connect_error() ?: 'The connection failed.';
+        }
+    } catch (Throwable $e) {
+        $db['text'] = $e->getMessage();
+    }
+}
+
+$extensions = get_loaded_extensions();
+natcasesort($extensions);
+$hasPhpMyAdmin = is_file(__DIR__ . '/phpmyadmin/index.php');
+?><!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title><?= h($appName) ?></title>
+<style>
+  body { font: 15px/1.5 system-ui, "Segoe UI", sans-serif; margin: 0; background: #f4f5f7; color: #222; }
+  header { background: #23395b; color: #fff; padding: 1.2em 2em; }
+  header h1 { margin: 0; font-size: 1.8em; font-weight: 600; }
+  header p { margin: .2em 0 0; opacity: .8; }
+  main { max-width: 56em; padding: 1em 2em 2em; }
+  section { background: #fff; border: 1px solid #dde1e6; border-radius: 6px; padding: .8em 1.2em; margin: 1em 0; }
+  h2 { font-size: 1.1em; margin: .2em 0 .6em; }
+  table { border-collapse: collapse; }
+  th, td { text-align: left; padding: .2em 1.2em .2em 0; vertical-align: top; }
+  th { font-weight: 600; color: #555; }
+  .ok { color: #1a7f37; font-weight: 600; }
+  .no { color: #b42318; font-weight: 600; }
+  .ext { color: #555; font-size: .9em; }
+  a { color: #23598f; }
+</style>
+</head>
+<body>
+<header>
+  <h1><?= h($appName) ?></h1>
+  <p>Your local web server is running.</p>
+</header>
+<main>
+  <section>
+    <h2>Web server and PHP</h2>
+    <table>
+      <tr><th>PHP version</th><td><?= h(PHP_VERSION) ?></td></tr>
+      <tr><th>Web server</th><td><?= h((string) ($_SERVER['SERVER_SOFTWARE'] ?? '')) ?></td></tr>
+      <tr><th>Address</th><td><?= h((string) ($_SERVER['HTTP_HOST'] ?? '')) ?></td></tr>
+      <tr><th>Document root</th><td><?= h(__DIR__) ?></td></tr>
+    </table>
+  </section>
+  <section>
+    <h2>Database</h2>
+    <table>
+      <tr><th>Port</th><td><?= $dbPort > 0 ? h((string) $dbPort) : 'none' ?></td></tr>
+      <?php if ($db['ok']): ?>
+      <tr><th>Status</th><td class="ok">The database answered on 127.0.0.1:<?= h((string) $dbPort) ?></td></tr>
+      <tr><th>Server version</th><td><?= h($db['text']) ?></td></tr>
+      <?php else: ?>
+      <tr><th>Status</th><td class="no">The database did not answer</td></tr>
+      <tr><th>Reason</th><td><?= h($db['text']) ?></td></tr>
+      <?php endif; ?>
+      <tr><th>User</th><td>root, without password</td></tr>
+    </table>
+  </section>
+  <section>
+    <h2>Tools</h2>
+    <ul>
+      <?php if ($hasPhpMyAdmin): ?>
+      <li><a href="phpmyadmin/">phpMyAdmin</a>: manage the databases</li>
+      <?php endif; ?>
+      <li><a href="help/">Help</a>: the folders of the stack, the database, the tray menu</li>
+    </ul>
+  </section>
+  <section>
+    <h2>PHP extensions loaded (<?= count($extensions) ?>)</h2>
+    <p class="ext"><?= h(implode(', ', $extensions)) ?></p>
+  </section>
+</main>
+</body>
+</html>

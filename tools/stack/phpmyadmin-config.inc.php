@@ -1,0 +1,28 @@
+<?php
+// phpMyAdmin in the stack: the stack's own database server, on the port the
+// launcher chose for this run, as root without a password.
+declare(strict_types=1);
+
+$cfg['blowfish_secret'] = '@BLOWFISH_SECRET@';
+
+$i = 1;
+$cfg['Servers'][$i]['host'] = '127.0.0.1';
+$cfg['Servers'][$i]['port'] = (string) ini_get('mysqli.default_port');
+$cfg['Servers'][$i]['connect_type'] = 'tcp';
+$cfg['Servers'][$i]['compress'] = false;
+$cfg['Servers'][$i]['auth_type'] = 'config';
+$cfg['Servers'][$i]['user'] = 'root';
+$cfg['Servers'][$i]['password'] = '';
+$cfg['Servers'][$i]['AllowNoPassword'] = true;
+
+// Compiled templates go to the launcher's private work folder (it hands PHP
+// that folder as PHPRC), which is writable even when the site lies on a CD and
+// goes away when the stack stops.
+$lodestackWork = getenv('PHPRC');
+if (is_string($lodestackWork) && $lodestackWork !== '' && is_dir($lodestackWork) && is_writable($lodestackWork)) {
+    $cfg['TempDir'] = rtrim($lodestackWork, '/\\') . DIRECTORY_SEPARATOR . 'phpmyadmin';
+}
+
+$cfg['UploadDir'] = '';
+$cfg['SaveDir'] = '';
+$cfg['VersionCheck'] = false;
