@@ -12,11 +12,17 @@ if (!is_string($appName) || trim($appName) === '') {
     $appName = 'Lodestack';
 }
 
-// The launcher writes the port it chose for the database server into php.ini.
-$dbPort = (int) ini_get('mysqli.default_port');
-$db = ['ok' => false, 'text' => ''];
+// The launcher writes the port it chose for the database server into php.ini
+// (0 when the stack has no database server). get_cfg_var still finds it when
+// the mysqli extension, which owns the setting, is not loaded.
+$portSetting = ini_get('mysqli.default_port');
+if ($portSetting === false) {
+    $portSetting = get_cfg_var('mysqli.default_port');
+}
+$dbPort = (int) $portSetting;
+$db = ['state' => 'failed', 'text' => ''];
 if ($dbPort <= 0) {
-    $db['text'] = 'No database server runs with this stack.';
+    $db = ['state' => 'none', 'text' => 'No database server runs with this stack.'];
 } elseif (!extension_loaded('mysqli')) {
     $db['text'] = 'The PHP extension mysqli is not loaded, so this page cannot ask the database.';
 } else {
@@ -25,7 +31,7 @@ if ($dbPort <= 0) {
         $link = mysqli_init();
         $link->options(MYSQLI_OPT_CONNECT_TIMEOUT, 3);
         if (@$link->real_connect('127.0.0.1', 'root', '', null, $dbPort)) {
-            $db = ['ok' => true, 'text' => $link->server_info];
+            $db = ['state' => 'ok', 'text' => $link->server_info];
             $link->close();
         } else {
             $db['text'] = mysqli_connect_error() ?: 'The connection failed.';
@@ -79,11 +85,13 @@ $hasPhpMyAdmin = is_file(__DIR__ . '/phpmyadmin/index.php');
     <h2>Database</h2>
     <table>
       <tr><th>Port</th><td><?= $dbPort > 0 ? h((string) $dbPort) : 'none' ?></td></tr>
-      <?php if ($db['ok']): ?>
+      <?php if ($db['state'] === 'ok'): ?>
       <tr><th>Status</th><td class="ok">The database answered on 127.0.0.1:<?= h((string) $dbPort) ?></td></tr>
       <tr><th>Server version</th><td><?= h($db['text']) ?></td></tr>
+      <?php elseif ($db['state'] === 'none'): ?>
+      <tr><th>Status</th><td><?= h($db['text']) ?></td></tr>
       <?php else: ?>
-      <tr><th>Status</th><td class="no">The database did not answer</td></tr>
+      <tr><th>Status</th><td class="no">The database did not answer on 127.0.0.1:<?= h((string) $dbPort) ?></td></tr>
       <tr><th>Reason</th><td><?= h($db['text']) ?></td></tr>
       <?php endif; ?>
       <tr><th>User</th><td>root, without password</td></tr>

@@ -11,7 +11,11 @@ $appName = getenv('SERVER_APPNAME');
 if (!is_string($appName) || trim($appName) === '') {
     $appName = 'Lodestack';
 }
-$dbPort = (int) ini_get('mysqli.default_port');
+$portSetting = ini_get('mysqli.default_port');
+if ($portSetting === false) {
+    $portSetting = get_cfg_var('mysqli.default_port');
+}
+$dbPort = (int) $portSetting;
 $root = dirname(__DIR__, 2);
 ?><!DOCTYPE html>
 <html lang="en">
