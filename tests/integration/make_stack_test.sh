@@ -22,7 +22,8 @@ work="$(mktemp -d)"
 # The web server's children run as nobody when the test runs as root, and
 # must reach the tree.
 chmod 755 "$work"
-dest="$work/stack"
+# A folder name with a blank, as users have them.
+dest="$work/my stack"
 pids=()
 cleanup() {
   local p
