@@ -29,13 +29,15 @@ std::string InBin(const std::string& binDir, const char* relative) {
 
 std::string HomeAddress(int port) { return "http://127.0.0.1:" + std::to_string(port); }
 
-// Files the database server needs to recover its data: never loose files.
+// Files the database server keeps its data, recovery logs and replication
+// settings in: never loose files.
 bool IsDatabaseFile(const std::string& name) {
-  for (const char* prefix : {"ib", "undo", "aria_log", "ddl_recovery", "tc.log"}) {
+  for (const char* prefix : {"ib", "undo", "aria_log", "ddl_recovery", "tc.log", "mysql_upgrade_info"}) {
     if (name.rfind(prefix, 0) == 0) return true;
   }
-  // Binary logs ("<name>-bin.000001") and their index ("<name>-bin.index").
-  return name.find("-bin.") != std::string::npos;
+  // Binary logs ("<name>-bin.000001"), their index ("<name>-bin.index") and
+  // replication state ("multi-master.info", "relay-log.info", ...).
+  return name.find("-bin.") != std::string::npos || name.ends_with(".info");
 }
 
 // Every occurrence of a lower-case placeholder, in any letter case.
@@ -61,6 +63,7 @@ void TfrmMain::FormCreate() {
   try {
     THi::SetPhprcEnv();
     THi::SetOsLanguageEnv();
+    server_files::PrepareServerEnvironment();
     THi::SetEnvVar("SERVER_FILENAME", THi::GetProgramFile());
     THi::SetEnvVar("SERVER_FILEVERSION", kFileVersion);
     THi::SetEnvVar("SERVER_APPNAME", AppName);

@@ -83,9 +83,11 @@ std::string TfrmMain::WritePhpIni() {
   try {
     const std::string sendmail =
         THi::GetShortPath(THi::ExpandPath(FBinDir + sep + server_files::kSendmail));
-    THi::WriteIniValue(file, "mail function", "sendmail_path", Quoted(sendmail + " -t"));
+    // Without the tree's mail program PHP keeps its own default: a command
+    // of just " -t" would make every mail() fail.
+    if (!sendmail.empty())
+      THi::WriteIniValue(file, "mail function", "sendmail_path", Quoted(sendmail + " -t"));
   } catch (const std::exception&) {
-    // Without the mail program PHP simply cannot send mail.
   }
   return file;
 }

@@ -23,6 +23,8 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
 std::string ApacheParams(const std::string& httpdConf);
 // Keys the database server needs besides the shared four.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
+// Environment the servers need besides the launcher's own variables.
+void PrepareServerEnvironment();
 // Keys PHP needs besides the shared seven.
 void WritePhpIniExtras(const std::string& phpIni, int mySqlPort);
 

@@ -55,8 +55,15 @@ std::string ApacheParams(const std::string& httpdConf) {
   return "-f \"" + httpdConf + "\" -DFOREGROUND";
 }
 
+// Debian's PHP also reads the machine's own extension settings, which would
+// load every extension of the tree a second time: only php.ini counts.
+void PrepareServerEnvironment() { THi::SetEnvVar("PHP_INI_SCAN_DIR", ""); }
+
+// The socket and pid file would otherwise go to the machine's own folders
+// (/run/mysqld) or into the data folder.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
   THi::WriteIniValue(myIni, "mysqld", "socket", "\"" + workDir + "/mysql.sock\"");
+  THi::WriteIniValue(myIni, "mysqld", "pid-file", "\"" + workDir + "/mysqld.pid\"");
   // Without InnoDB, MariaDB needs another engine for new tables.
   THi::WriteIniValue(myIni, "mysqld", "default-storage-engine", "Aria");
 }

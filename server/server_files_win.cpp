@@ -19,6 +19,8 @@ std::string ApacheParams(const std::string& httpdConf) { return "-f \"" + httpdC
 
 void WriteMyIniExtras(const std::string&, const std::string&) {}
 
+void PrepareServerEnvironment() {}
+
 void WritePhpIniExtras(const std::string&, int) {}
 
 }  // namespace server_files
