@@ -56,8 +56,23 @@ TEST(RunEntry, WithArgumentsRunsOneModeThenEndsWhateverTheMarker) {
 
 // The real program file. Started as the shell starts it, it is two
 // processes in sequence: the first starts the second with the marker and
-// ends; the second takes the interactive role (which, until the launcher
-// window exists, ends at once) and starts nothing.
+// ends; the second takes the interactive role and starts no other. The
+// interactive role first takes the instance mutex and ends at once when the
+// name is taken, so the tests hold that name: the second process then ends
+// by itself instead of starting the servers. Each test runs its own copy of
+// the program file, whose mutex no other test holds.
+class ProgramTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    test::CopyProgram(test::LodestackProgram(), program_);
+    ASSERT_TRUE(THi::CreateInstanceMutex(THi::Md5Hex(test::PathAsItsProgramSeesIt(program_))));
+  }
+  test::ProcessTree Run(const std::vector<std::string>& args, std::optional<int> show) {
+    return test::RunProcessTree(program_, args, show);
+  }
+  std::string program_ = Path(std::string("lodestack") + test::kExeSuffix);
+};
+
 void ExpectProcesses(const test::ProcessTree& tree, int count) {
   EXPECT_TRUE(tree.finished) << "the processes did not end";
   EXPECT_EQ(tree.processCount, count);
@@ -65,31 +80,29 @@ void ExpectProcesses(const test::ProcessTree& tree, int count) {
   for (int code : tree.otherExitCodes) EXPECT_EQ(code, 0);
 }
 
-TEST(Program, WithoutArgumentsIsTwoProcessesInSequence) {
-  const test::ProcessTree tree = test::RunProcessTree(test::LodestackProgram(), {}, std::nullopt);
+TEST_F(ProgramTest, WithoutArgumentsIsTwoProcessesInSequence) {
+  const test::ProcessTree tree = Run({}, std::nullopt);
   if (!tree.skipReason.empty()) GTEST_SKIP() << tree.skipReason;
   ExpectProcesses(tree, 2);
 }
 
-TEST(Program, WithTheMarkerStartsNoOtherProcess) {
-  const test::ProcessTree tree =
-      test::RunProcessTree(test::LodestackProgram(), {}, kRelaunchMarker);
+TEST_F(ProgramTest, WithTheMarkerStartsNoOtherProcess) {
+  const test::ProcessTree tree = Run({}, kRelaunchMarker);
   if (!tree.skipReason.empty()) GTEST_SKIP() << tree.skipReason;
   ExpectProcesses(tree, 1);
 }
 
-TEST(Program, AnUnknownModeOrMissingFilesEndAtOnce) {
-  test::TempFolder temp;
-  const std::string missing = temp / "missing.ini";
+TEST_F(ProgramTest, AnUnknownModeOrMissingFilesEndAtOnce) {
+  const std::string missing = Path("missing.ini");
   const std::vector<std::vector<std::string>> commandLines = {
       {"frobnicate"},
       {"/config", missing, missing},
-      {"/config", test::LodestackProgram(), missing},
+      {"/config", program_, missing},
       {"/setup", missing},
       {"splash", missing},
       {"downsize", "0", "0", "0", "0", "0"}};
   for (const auto& args : commandLines) {
-    const test::ProcessTree tree = test::RunProcessTree(test::LodestackProgram(), args, std::nullopt);
+    const test::ProcessTree tree = Run(args, std::nullopt);
     if (!tree.skipReason.empty()) GTEST_SKIP() << tree.skipReason;
     SCOPED_TRACE(args.front());
     ExpectProcesses(tree, 1);

@@ -119,16 +119,6 @@ TProcessId ProcessGuard::Add(TProcessId pid) {
   return pid;
 }
 
-bool ReadOnlyFilesAreWritable() {
-  const TempFolder temp;
-  const fs::path file = U8Path(temp / "probe.txt");
-  WriteFile(PathText(file), "x");
-  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  std::ofstream out(file, std::ios::binary | std::ios::app);
-  return out.good();
-}
-
 ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
     : name_(std::move(name)), saved_(GetEnv(name_)) {
   SetEnv(name_, value);

@@ -69,6 +69,10 @@ std::string AnotherSpelling(const std::string& file);
 std::string MapDriveToFolder(const std::string& folder, std::string& whyNot);
 void UnmapDrive(const std::string& root, const std::string& folder);
 
+// The full path a program started from this path reports as its own: Linux
+// resolves symbolic links, Windows keeps the spelling it was started with.
+std::string PathAsItsProgramSeesIt(const std::string& program);
+
 // Whole files, byte for byte.
 void WriteFile(const std::string& file, const std::string& bytes);
 std::string ReadFile(const std::string& file);  // empty when missing
@@ -156,8 +160,8 @@ ProcessTree RunProcessTree(const std::string& program, const std::vector<std::st
                            std::optional<int> showCommand);
 
 bool RunningAsRoot();
-// True where this process may write to a read-only file anyway (root on
-// Linux, and Wine running as root).
+// True where the system lets this process write to a read-only file (root
+// on Linux). Windows refuses it, and the Windows build does so under Wine too.
 bool ReadOnlyFilesAreWritable();
 int CurrentProcessId();
 

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +33,17 @@ fs::path SystemTempRoot() {
 int CurrentProcessId() { return static_cast<int>(getpid()); }
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+bool ReadOnlyFilesAreWritable() {
+  const TempFolder temp;
+  const std::string file = temp / "probe.txt";
+  WriteFile(file, "x");
+  chmod(file.c_str(), 0444);
+  const int fd = open(file.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
 
 std::optional<std::string> GetEnv(const std::string& name) {
   const char* value = std::getenv(name.c_str());
@@ -71,6 +83,10 @@ std::string AnotherSpelling(const std::string& file) {
   std::error_code ignored;
   fs::create_directory_symlink(path.parent_path(), link, ignored);
   return (link / path.filename()).string();
+}
+
+std::string PathAsItsProgramSeesIt(const std::string& program) {
+  return fs::canonical(program).string();
 }
 
 std::string MapDriveToFolder(const std::string&, std::string& whyNot) {

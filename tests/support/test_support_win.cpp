@@ -45,6 +45,8 @@ int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
 bool RunningAsRoot() { return false; }
 
+bool ReadOnlyFilesAreWritable() { return false; }
+
 std::optional<std::string> GetEnv(const std::string& name) {
   const std::wstring wname = Wide(name);
   const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
@@ -85,6 +87,8 @@ Listener::Listener(int port) {
 Listener::~Listener() {
   if (socket_ >= 0) closesocket(static_cast<SOCKET>(socket_));
 }
+
+std::string PathAsItsProgramSeesIt(const std::string& program) { return program; }
 
 std::string AnotherSpelling(const std::string& file) {
   std::wstring upper = Wide(file);

@@ -154,8 +154,8 @@ TEST_F(IniTest, AFileThatCannotBeWrittenRaisesUnableToWrite) {
 TEST_F(IniTest, AReadOnlyFileRaisesUnableToWriteAndStaysAsItWas) {
   if (test::ReadOnlyFilesAreWritable())
     GTEST_SKIP() << "this process may write to read-only files (it runs as root), so the "
-                    "system refuses nothing; AFileThatCannotBeWrittenRaisesUnableToWrite "
-                    "covers the refused write";
+                    "system refuses nothing here; AFileThatCannotBeWrittenRaisesUnableToWrite "
+                    "covers a refused write";
   WriteFile(file_, "[INI]\nport=80\n");
   ASSERT_TRUE(THi::SetReadOnlyTree(file_, true));
   ExpectUnableToWrite(file_);
