@@ -1,0 +1,170 @@
+#include "integration/stack_fixture_posix.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace stack_test {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string SharedTree() {
+  const char* tree = std::getenv("LODESTACK_STACK_TREE");
+  if (!tree || !fs::exists(fs::path(tree) / "bin/Apache/Apache")) return {};
+  return tree;
+}
+
+Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOptions& options)
+    : root_(temp / name) {
+  const fs::path shared = SharedTree();
+  const fs::path root = root_;
+  fs::create_directories(root / "bin");
+  fs::create_directories(root / "www");
+  test::CopyProgram(test::LodestackProgram(), program());
+  // The web server's program is this tree's own: the launcher stops every
+  // process of that file, which must not reach another test's server.
+  fs::copy(shared / "bin/Apache", root / "bin/Apache", fs::copy_options::recursive);
+  fs::create_directory_symlink(shared / "bin/php", root / "bin/php");
+  if (options.withDatabase) fs::create_directory_symlink(shared / "bin/mysql", root / "bin/mysql");
+  fs::copy(shared / "bin/Favorites.ini", root / "bin/Favorites.ini");
+  fs::copy(shared / "www/index.php", root / "www/index.php");
+  if (fs::exists(shared / "www/phpmyadmin"))
+    fs::create_directory_symlink(shared / "www/phpmyadmin", root / "www/phpmyadmin");
+  fs::copy(shared / "data", root / "data", fs::copy_options::recursive);
+  if (!options.config.empty()) {
+    const std::string ini = root_ + "/new-config.ini";
+    test::WriteFile(ini, options.config);
+    THi::RunProgramAndWait(test::LodestackProgram(), "/config \"" + program() + "\" \"" + ini + "\"",
+                           "", kShowHidden);
+  }
+}
+
+std::string Tree::WorkDir() const {
+  return THi::GetTempDir() + "/" + THi::Md5Hex(fs::canonical(program()).string());
+}
+
+Launcher::Launcher(const std::string& program, const std::string& folder)
+    : log_(folder + "/launcher-" + std::to_string(std::rand()) + ".log") {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "LODESTACK_SHOWCMD=", 18) != 0) env.emplace_back(*e);
+  }
+  // Started as the relaunched launcher, so the process we hold is the launcher itself.
+  env.emplace_back("LODESTACK_SHOWCMD=6005");
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string file = program;
+  char* argv[] = {file.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (posix_spawn(&pid_, file.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+Launcher::~Launcher() {
+  if (!Running()) return;
+  const std::vector<pid_t> servers = Descendants(pid_);
+  kill(pid_, SIGKILL);
+  for (pid_t pid : servers) kill(pid, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+}
+
+bool Launcher::Running() const {
+  return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0;
+}
+
+std::string Launcher::Output() const { return test::ReadFile(log_); }
+
+int Launcher::WaitForHome() {
+  const std::string marker = "running at http://127.0.0.1:";
+  int port = 0;
+  test::WaitUntil(
+      [&] {
+        const std::string out = Output();
+        const std::size_t at = out.find(marker);
+        if (at != std::string::npos) port = std::atoi(out.c_str() + at + marker.size());
+        return port != 0 || !Running();
+      },
+      60s);
+  return port;
+}
+
+int Launcher::Stop(int signal) {
+  if (pid_ <= 0) return -1;
+  kill(pid_, signal);
+  int status = 0;
+  const bool ended = test::WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 60s);
+  if (!ended) return -1;
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<pid_t> Descendants(pid_t root) {
+  std::multimap<pid_t, pid_t> children;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    std::istringstream fields(line.substr(line.rfind(')') + 1));
+    char state = 0;
+    pid_t parent = 0;
+    fields >> state >> parent;
+    if (state != 'Z') children.emplace(parent, std::stoi(name));
+  }
+  std::vector<pid_t> found;
+  std::vector<pid_t> queue{root};
+  while (!queue.empty()) {
+    const pid_t next = queue.back();
+    queue.pop_back();
+    for (auto [it, end] = children.equal_range(next); it != end; ++it) {
+      found.push_back(it->second);
+      queue.push_back(it->second);
+    }
+  }
+  return found;
+}
+
+bool Alive(pid_t pid) { return THi::ProcessExists(pid); }
+
+std::string HttpGet(int port, const std::string& path) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return {};
+  timeval timeout{20, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string response;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+      char buffer[4096];
+      for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) response.append(buffer, n);
+    }
+  }
+  close(fd);
+  return response;
+}
+
+}  // namespace stack_test

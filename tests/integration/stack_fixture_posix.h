@@ -1,0 +1,63 @@
+// A stack of its own for each test: the folder tree tools/make-stack built
+// (named by LODESTACK_STACK_TREE), copied where a test changes it and linked
+// where it only reads, started as the launcher and watched from outside.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace stack_test {
+
+// The shared tree; empty when the tests have none.
+std::string SharedTree();
+
+struct TreeOptions {
+  bool withDatabase = true;
+  std::string config;  // a Config.ini to store in the program file; empty keeps the default
+};
+
+// A launcher run: the process and what it printed.
+class Launcher {
+ public:
+  Launcher(const std::string& program, const std::string& folder);
+  ~Launcher();  // ends a launcher that still runs, and its servers
+  Launcher(const Launcher&) = delete;
+  Launcher& operator=(const Launcher&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // Waits for "running at http://127.0.0.1:<port>"; the port, or 0.
+  int WaitForHome();
+  std::string Output() const;  // standard output and error so far
+  // Sends the signal and waits for the launcher to end; its exit code, or -1.
+  int Stop(int signal);
+  bool Running() const;
+
+ private:
+  pid_t pid_ = -1;
+  std::string log_;
+};
+
+class Tree {
+ public:
+  Tree(const test::TempFolder& temp, const std::string& name, const TreeOptions& options = {});
+  const std::string& root() const { return root_; }
+  std::string program() const { return root_ + "/lodestack"; }
+  // The run's work folder: named after the program file's path.
+  std::string WorkDir() const;
+
+ private:
+  std::string root_;
+};
+
+// Every process below pid (children, grandchildren, ...), now.
+std::vector<pid_t> Descendants(pid_t pid);
+bool Alive(pid_t pid);
+
+// One HTTP GET on 127.0.0.1; the whole response, or empty.
+std::string HttpGet(int port, const std::string& path);
+
+}  // namespace stack_test

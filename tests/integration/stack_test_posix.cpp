@@ -1,0 +1,203 @@
+// The whole stack with the real servers: Apache with PHP and MariaDB from
+// the tree tools/make-stack built, started and stopped by the launcher.
+#include <signal.h>
+
+#include <thread>
+
+#include "integration/stack_fixture_posix.h"
+#include "util/command_line.h"
+
+namespace stack_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ConfigWith(const std::string& port, const std::string& ip = "127.0.0.1") {
+  return "[INI]\r\nfullscreen=0\r\ntitle=Stack Test\r\nport=" + port + "\r\nip=" + ip +
+         "\r\ncopyfilestoharddisk=0\r\nbrand=0";
+}
+
+// A port the test itself holds, so the launcher must move past it.
+class StackTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    if (SharedTree().empty())
+      GTEST_SKIP() << "LODESTACK_STACK_TREE names no tree built by tools/make-stack";
+  }
+};
+
+// The launcher does not wait for the database server: the start page tells
+// when it answers.
+std::string PageOnceTheDatabaseAnswers(int port) {
+  std::string page;
+  test::WaitUntil(
+      [&] {
+        page = HttpGet(port, "/");
+        return page.find("The database answered") != std::string::npos;
+      },
+      60s);
+  return page;
+}
+
+std::string IniValue(const std::string& file, const std::string& section, const std::string& key) {
+  return THi::ReadIniValue(file, section, key);
+}
+
+TEST_F(StackTest, ServesThePageThatReachedTheDatabaseAndStopsEverything) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18080")});
+  test::WriteFile(tree.root() + "/data/loose.txt", "left over");
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+
+  const std::string work = tree.WorkDir();
+  const int dbPort = std::stoi(IniValue(work + "/my.ini", "mysqld", "port"));
+  const std::string page = PageOnceTheDatabaseAnswers(port);
+  EXPECT_NE(page.find("200 OK"), std::string::npos) << page;
+  EXPECT_NE(page.find("PHP"), std::string::npos);
+  EXPECT_NE(page.find("The database answered on 127.0.0.1:" + std::to_string(dbPort)), std::string::npos)
+      << page;
+
+  const std::vector<pid_t> children = Descendants(launcher.pid());
+  // The web server's parent and at least one worker, and the database server.
+  EXPECT_GE(children.size(), 3u);
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+  EXPECT_TRUE(test::WaitUntil([&] {
+    for (pid_t pid : children)
+      if (Alive(pid)) return false;
+    return true;
+  }));
+  EXPECT_FALSE(THi::DirectoryExists(work));
+  EXPECT_FALSE(THi::FileExists(tree.root() + "/data/loose.txt"));
+  // The database's own files are no loose files.
+  EXPECT_TRUE(THi::FileExists(tree.root() + "/data/aria_log_control"));
+}
+
+TEST_F(StackTest, TakenPortsMoveTheServersForThisRunOnly) {
+  test::Listener web(18090);
+  test::Listener db(3306);
+  ASSERT_TRUE(web.ok());
+  if (!db.ok()) {
+    ASSERT_TRUE(THi::IsPortInUse(3306, true)) << "3306 is neither ours nor taken";
+  }
+  Tree tree(temp_, "stack", {.config = ConfigWith("18090")});
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 18090) << launcher.Output();
+
+  const std::string work = tree.WorkDir();
+  const std::string httpd = test::ReadFile(work + "/httpd.conf");
+  EXPECT_NE(httpd.find("Listen 127.0.0.1:" + std::to_string(port) + "\n"), std::string::npos) << httpd;
+  EXPECT_EQ(IniValue(work + "/Config.ini", "INI", "port"), "18090");
+  const std::string dbPort = IniValue(work + "/my.ini", "mysqld", "port");
+  EXPECT_NE(dbPort, "3306");
+  EXPECT_EQ(IniValue(work + "/php.ini", "MySQL", "mysql.default_port"), dbPort);
+  EXPECT_EQ(IniValue(work + "/php.ini", "MySQLi", "mysqli.default_port"), dbPort);
+  EXPECT_NE(PageOnceTheDatabaseAnswers(port).find("The database answered on 127.0.0.1:" + dbPort),
+            std::string::npos);
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackTest, ASecondStartOfTheSameFileEndsSilently) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18100")});
+  Launcher first(tree.program(), temp_.path());
+  const int port = first.WaitForHome();
+  ASSERT_GT(port, 0) << first.Output();
+
+  Launcher second(tree.program(), temp_.path());
+  EXPECT_TRUE(test::WaitUntil([&] { return !second.Running(); }, 20s));
+  EXPECT_EQ(second.Output(), "");
+  EXPECT_TRUE(first.Running());
+  EXPECT_NE(HttpGet(port, "/").find("200 OK"), std::string::npos);
+  EXPECT_EQ(first.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackTest, TwoCopiesInDifferentFoldersRunSideBySide) {
+  Tree one(temp_, "one", {.config = ConfigWith("18110")});
+  Tree two(temp_, "two", {.config = ConfigWith("18110")});
+  Launcher first(one.program(), temp_.path());
+  const int firstPort = first.WaitForHome();
+  Launcher second(two.program(), temp_.path());
+  const int secondPort = second.WaitForHome();
+  ASSERT_GT(firstPort, 0) << first.Output();
+  ASSERT_GT(secondPort, 0) << second.Output();
+  EXPECT_NE(firstPort, secondPort);
+  EXPECT_NE(one.WorkDir(), two.WorkDir());
+  EXPECT_NE(PageOnceTheDatabaseAnswers(firstPort).find("The database answered"), std::string::npos);
+  EXPECT_NE(PageOnceTheDatabaseAnswers(secondPort).find("The database answered"), std::string::npos);
+  EXPECT_EQ(first.Stop(SIGTERM), 0);
+  // Stopping one leaves the other serving.
+  EXPECT_NE(HttpGet(secondPort, "/").find("200 OK"), std::string::npos);
+  EXPECT_EQ(second.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackTest, RowsWrittenThroughPhpSurviveARestart) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18120")});
+  test::WriteFile(tree.root() + "/www/rows.php", R"php(<?php
+mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
+$db = new mysqli('127.0.0.1', 'root', '', '', (int) ini_get('mysqli.default_port'));
+$db->query('CREATE DATABASE IF NOT EXISTS survive');
+$db->query('CREATE TABLE IF NOT EXISTS survive.notes (note VARCHAR(40))');
+if (isset($_GET['add'])) $db->query("INSERT INTO survive.notes VALUES ('" . $db->real_escape_string($_GET['add']) . "')");
+foreach ($db->query('SELECT note FROM survive.notes') as $row) echo 'note:', $row['note'], "\n";
+)php");
+  {
+    Launcher launcher(tree.program(), temp_.path());
+    const int port = launcher.WaitForHome();
+    ASSERT_GT(port, 0) << launcher.Output();
+    PageOnceTheDatabaseAnswers(port);
+    EXPECT_NE(HttpGet(port, "/rows.php?add=kept").find("note:kept"), std::string::npos);
+    EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+  }
+  Launcher again(tree.program(), temp_.path());
+  const int port = again.WaitForHome();
+  ASSERT_GT(port, 0) << again.Output();
+  PageOnceTheDatabaseAnswers(port);
+  EXPECT_NE(HttpGet(port, "/rows.php").find("note:kept"), std::string::npos);
+  EXPECT_EQ(again.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackTest, KillingTheLauncherLeavesNoServerRunning) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18130")});
+  Launcher launcher(tree.program(), temp_.path());
+  ASSERT_GT(launcher.WaitForHome(), 0) << launcher.Output();
+  const std::vector<pid_t> children = Descendants(launcher.pid());
+  ASSERT_FALSE(children.empty());
+  launcher.Stop(SIGKILL);
+  EXPECT_TRUE(test::WaitUntil(
+      [&] {
+        for (pid_t pid : children)
+          if (Alive(pid)) return false;
+        return true;
+      },
+      30s));
+}
+
+TEST_F(StackTest, WithoutTheDatabaseTheWebServerStillStarts) {
+  Tree tree(temp_, "stack", {.withDatabase = false, .config = ConfigWith("18140")});
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  const std::string work = tree.WorkDir();
+  EXPECT_FALSE(THi::FileExists(work + "/my.ini"));
+  EXPECT_EQ(IniValue(work + "/php.ini", "MySQL", "mysql.default_port"), "0");
+  const std::string page = HttpGet(port, "/");
+  EXPECT_NE(page.find("200 OK"), std::string::npos);
+  EXPECT_NE(page.find("No database server runs with this stack"), std::string::npos) << page;
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackTest, APortThatIsNoNumberStopsTheStartUpWithTheConversionMessage) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("eighty")});
+  Launcher launcher(tree.program(), temp_.path());
+  EXPECT_TRUE(test::WaitUntil(
+      [&] { return launcher.Output().find("is not a valid integer value") != std::string::npos; }, 60s));
+  EXPECT_NE(launcher.Output().find("'eighty' is not a valid integer value"), std::string::npos);
+  EXPECT_FALSE(THi::FileExists(tree.WorkDir() + "/httpd.conf"));
+  // Still running, as the window would still open; it ends on the quit signal.
+  EXPECT_TRUE(launcher.Running());
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+}
+
+}  // namespace
+}  // namespace stack_test
