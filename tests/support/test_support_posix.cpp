@@ -62,6 +62,10 @@ Listener::Listener(int port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return;
   socket_ = fd;
+  // Like a server: a port whose old connections linger in TIME_WAIT is
+  // still taken, so the listener must get it.
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -132,6 +132,14 @@ TEST_F(PrivateTempTest, AFolderOfAnotherUserIsRefused) {
   EXPECT_TRUE(fs::is_empty(expected_));
 }
 
+TEST_F(PrivateTempTest, AMissingTemporaryFolderGivesNoWorkFolder) {
+  // Only the last level is created, never the folders above it.
+  test::ScopedEnv missing("TMPDIR", Path("missing"));
+  EXPECT_EQ(THi::GetTempDir(), "");
+  EXPECT_EQ(THi::GetWorkDir(), "");
+  EXPECT_FALSE(fs::exists(Path("missing")));
+}
+
 TEST_F(PrivateTempTest, AUsableRuntimeFolderIsPreferred) {
   const std::string runtime = Path("run");
   fs::create_directory(runtime);
@@ -147,10 +155,24 @@ TEST(SystemLanguage, TheCLocaleIsEnglish) {
 
 #else
 
-constexpr const char* kOwnTemp = "Windows gives every user a temporary folder of their own";
+constexpr const char* kOwnTemp =
+    "the private per-user temporary folder is made by the Linux build; Windows gives every "
+    "user a temporary folder of their own";
 TEST(PrivateTempTest, IsAFolderOfOurOwnClosedToOthers) { GTEST_SKIP() << kOwnTemp; }
 TEST(PrivateTempTest, APlantedSymbolicLinkIsRefused) { GTEST_SKIP() << kOwnTemp; }
 TEST(PrivateTempTest, AFolderOfAnotherUserIsRefused) { GTEST_SKIP() << kOwnTemp; }
+
+TEST(PrivateTempTest, AMissingTemporaryFolderGivesNoWorkFolder) {
+  // Only the last level is created, never the folders above it.
+  const test::TempFolder temp;
+  const std::string missing = temp / "missing";
+  test::ScopedEnv tmp("TMP", missing);
+  test::ScopedEnv tempVariable("TEMP", missing);
+  EXPECT_EQ(THi::GetTempDir(), missing);
+  EXPECT_EQ(THi::GetWorkDir(), "");
+  EXPECT_FALSE(fs::exists(test::U8Path(missing)));
+}
+
 TEST(PrivateTempTest, AUsableRuntimeFolderIsPreferred) { GTEST_SKIP() << kOwnTemp; }
 TEST(SystemLanguage, TheCLocaleIsEnglish) {
   GTEST_SKIP() << "Windows has no C locale; Environment.VariablesForTheServersAreSet "
