@@ -168,6 +168,16 @@ bool THi::FileExists(const std::string& file) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string THi::GetShortPath(const std::string& path) {
+  const std::wstring wpath = wide::FromUtf8(path);
+  const DWORD needed = GetShortPathNameW(wpath.c_str(), nullptr, 0);
+  if (needed == 0) return {};
+  std::wstring shortPath(needed, L'\0');
+  const DWORD length = GetShortPathNameW(wpath.c_str(), shortPath.data(), needed);
+  shortPath.resize(length);
+  return length == 0 ? std::string() : wide::ToUtf8(shortPath);
+}
+
 bool THi::DirectoryExists(const std::string& folder) {
   const DWORD attributes = Attributes(folder);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -175,6 +185,11 @@ bool THi::DirectoryExists(const std::string& folder) {
 
 void THi::CopyFolder(const std::string& source, const std::string& destFolder) {
   ShellFileOperation(FO_COPY, source, destFolder);
+}
+
+bool THi::CopyFile(const std::string& from, const std::string& to) {
+  if (IsReadOnlyFile(to)) return false;
+  return CopyFileW(wide::FromUtf8(from).c_str(), wide::FromUtf8(to).c_str(), FALSE) != FALSE;
 }
 
 bool THi::DeleteFolder(const std::string& folder) {

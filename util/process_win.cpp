@@ -37,7 +37,8 @@ class ScopedHandle {
 // inherits its "honour the show state" flag, so hidden servers stay hidden.
 // On success `info` holds both new handles; the caller closes them.
 bool StartProcess(const std::string& program, const std::string& params,
-                  const std::string& workDir, int show, PROCESS_INFORMATION& info) {
+                  const std::string& workDir, int show, PROCESS_INFORMATION& info,
+                  DWORD extraFlags = 0) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   GetStartupInfoW(&startup);
@@ -53,9 +54,9 @@ bool StartProcess(const std::string& program, const std::string& params,
       THi::DirectoryExists(workDir) ? wide::FromUtf8(workDir) : std::wstring();
 
   // A null environment passes our own block, with what SetEnv put there.
-  return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
-                        &info) != FALSE;
+  return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+                        NORMAL_PRIORITY_CLASS | extraFlags, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info) != FALSE;
 }
 
 // ShellExecute "open", owned by this thread's active window when there is one.
@@ -99,12 +100,33 @@ std::wstring ImageFileName(HANDLE process) {
   return name;
 }
 
+// A job that ends every process in it when the launcher's last handle to it
+// closes, which the system does when the launcher dies in any way.
+HANDLE LauncherJob() {
+  static HANDLE job = [] {
+    HANDLE created = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (created)
+      SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return created;
+  }();
+  return job;
+}
+
 }  // namespace
 
 TProcessId THi::RunProgram(const std::string& program, const std::string& params,
-                           const std::string& workDir, int show) {
+                           const std::string& workDir, int show, TChildTie tie) {
+  const bool tied = tie == TChildTie::kEndWithLauncher && LauncherJob() != nullptr;
   PROCESS_INFORMATION info{};
-  if (!StartProcess(program, params, workDir, show, info)) return 0;
+  // A tied child joins the job before it runs, so every process it starts
+  // (Apache starts its worker at once) is in the job as well.
+  if (!StartProcess(program, params, workDir, show, info, tied ? CREATE_SUSPENDED : 0)) return 0;
+  if (tied) {
+    AssignProcessToJobObject(LauncherJob(), info.hProcess);
+    ResumeThread(info.hThread);
+  }
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return info.dwProcessId;
@@ -124,6 +146,16 @@ void THi::OpenFolder(const std::string& folder, int show) {
 }
 
 void THi::OpenContactMail() { ShellOpen(wide::FromUtf8("mailto:" LODESTACK_CONTACT_MAIL), SW_SHOW); }
+
+// The database server ends cleanly when its shutdown event is set.
+bool THi::RequestStop(TProcessId pid) {
+  const std::wstring name = L"MySQLShutdown" + std::to_wstring(pid);
+  HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+  if (!event) return false;
+  const bool set = SetEvent(event) != FALSE;
+  CloseHandle(event);
+  return set;
+}
 
 bool THi::ProcessExists(std::int64_t pid) {
   if (pid < 0 || pid > 0xFFFFFFFFLL) return false;
