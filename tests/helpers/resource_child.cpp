@@ -1,0 +1,117 @@
+// resource_child: a program file carrying the launcher's built-in resources,
+// which the tests patch, reopen and hand configurations to. Verbs:
+//   (none)                      started as a reopened launcher: writes the
+//                               configuration it now carries to "<own path>.started"
+//   saveresource <name> <file>  writes its own data resource into the file
+//   sleep <ms>                  keeps its program file in use for a while
+//   prepare <file>              TfrmMain::PrepareConfigIni; writes the path
+//   commandcopy <file>          TfrmMain::MakeCommandCopy; writes the copy's path
+//   handover <ini> <file>       TfrmMain::HandOverConfig with <ini> as the
+//                               working Config.ini; quitting writes <file>
+//   bindir <file>               TfrmMain::ResolveBinDir, the work folder and the CD-ROM test
+//   mainicon <file>             whether the system loads its own main icon
+//   /<mode> ...                 the program file's own command-line modes
+// Files are written beside their target and renamed into place, so a test
+// never reads half of one. Exit code 0 on success, 3 on a failure.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "helpers/resource_child.h"
+#include "launcher/entry.h"
+#include "launcher/main_form.h"
+#include "launcher/process_start.h"
+#include "launcher/program_roles.h"
+#include "util/hi.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path U8Path(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+int Write(const std::string& file, const std::string& text) {
+  fs::path part = U8Path(file);
+  part += ".part";
+  {
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) return 3;
+  }
+  std::error_code error;
+  fs::rename(part, U8Path(file), error);
+  return error ? 3 : 0;
+}
+
+int Run(const TArgs& args) {
+  if (args.size() == 1) {
+    std::string config;
+    try {
+      const std::string scratch = THi::GetProgramFile() + ".config";
+      THi::SaveResourceToFile("res_Config_ini", scratch);
+      config = THi::LoadFile(scratch);
+      THi::DeleteFile(scratch);
+    } catch (const std::exception& e) {
+      config = std::string("error: ") + e.what();
+    }
+    return Write(THi::GetProgramFile() + ".started", config);
+  }
+  const std::string& verb = args[1];
+  if (!verb.empty() && verb[0] == '/') {
+    ProgramRoles roles;
+    RunEntry(args, StartupShowCommand(), roles);
+    return 0;
+  }
+  if (verb == "saveresource" && args.size() >= 4) {
+    THi::SaveResourceToFile(args[2], args[3]);
+    return 0;
+  }
+  if (verb == "sleep" && args.size() >= 3) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(args[2].c_str())));
+    return 0;
+  }
+  if (verb == "prepare" && args.size() >= 3) {
+    TfrmMain form;
+    return Write(args[2], form.PrepareConfigIni());
+  }
+  if (verb == "commandcopy" && args.size() >= 3) {
+    TfrmMain form;
+    return Write(args[2], form.MakeCommandCopy());
+  }
+  if (verb == "handover" && args.size() >= 4) {
+    TfrmMain form;
+    form.FConfigIni = args[2];
+    int quit = 3;
+    form.QuitApplication = [&] { quit = Write(args[3], "quit\n"); };
+    form.HandOverConfig();
+    return quit;
+  }
+  if (verb == "bindir" && args.size() >= 3) {
+    TfrmMain form;
+    const std::string bin = form.ResolveBinDir();
+    return Write(args[2], "bindir=" + bin + "\nworkdir=" + THi::GetWorkDir() +
+                              "\ncdrom=" + (THi::IsCdRom() ? "1" : "0") + "\n");
+  }
+  if (verb == "mainicon" && args.size() >= 3) return Write(args[2], OwnMainIconReport());
+  return 2;
+}
+
+}  // namespace
+
+int main() {
+  ProcessStart();
+  int code = 3;
+  try {
+    code = Run(ProgramArguments());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "resource_child: %s\n", e.what());
+  }
+  ProcessEnd();
+  return code;
+}
