@@ -50,7 +50,7 @@ class SetupMode : public test::TempFolderTest {
 TEST_F(SetupMode, WaitsWhileTheTargetRunsThenStoresTheConfigurationAndReopensTheTarget) {
   test::ProcessGuard guard;
   const TProcessId running =
-      guard.Add(THi::RunProgram(target_, test::Quoted({"sleep", "3000"}), "", kShowNormal));
+      guard.Add(THi::RunProgram(target_, test::Quoted({"sleep", "5000"}), "", kShowNormal));
   ASSERT_NE(running, 0u);
   ASSERT_TRUE(test::WaitUntil([&] { return THi::IsFileInUse(target_); }));
   const std::string before = test::ReadFile(target_);

@@ -122,7 +122,7 @@ TEST_F(PatchMode, ARunningTargetIsPatchedOnlyAfterItHasEnded) {
   const std::string ini = Source("new.ini", kNewConfig);
   test::ProcessGuard guard;
   const TProcessId running =
-      guard.Add(THi::RunProgram(target, test::Quoted({"sleep", "3000"}), "", kShowNormal));
+      guard.Add(THi::RunProgram(target, test::Quoted({"sleep", "5000"}), "", kShowNormal));
   ASSERT_NE(running, 0u);
   ASSERT_TRUE(test::WaitUntil([&] { return THi::IsFileInUse(target); }));
   const std::string before = test::ReadFile(target);
