@@ -45,6 +45,7 @@ TEST(InstanceHash, NamesTheWorkFolderAfterTheProgramFile) {
   ASSERT_TRUE(THi::DeleteFolder(work));
   EXPECT_EQ(THi::GetWorkDir(), work);
   EXPECT_TRUE(THi::DirectoryExists(work));
+  THi::DeleteFolder(work);
 }
 
 TEST(Environment, VariablesForTheServersAreSet) {
@@ -54,6 +55,7 @@ TEST(Environment, VariablesForTheServersAreSet) {
   EXPECT_EQ(test::GetEnv("PHPRC"), "/some folder");
   EXPECT_TRUE(THi::SetPhprcEnv());
   EXPECT_EQ(test::GetEnv("PHPRC"), THi::GetWorkDir());
+  THi::DeleteFolder(THi::GetWorkDir());
 
   EXPECT_FALSE(THi::GetSystemLanguage().empty());
   EXPECT_TRUE(THi::SetOsLanguageEnv());
