@@ -159,17 +159,20 @@ void TfrmMain::FormDestroy() {
 }
 
 // Terminating a database server can lose or corrupt data: it is asked to
-// shut down first, and ended only when it does not within the limit.
+// shut down first, and ended only when it does not within the limit. The
+// request is repeated, since a server still starting up may not take it yet.
 void TfrmMain::StopDatabase() {
-  THi::RequestStop(FMySqlPid);
-  const auto deadline = std::chrono::steady_clock::now() + kDatabaseStopLimit;
-  while (THi::ProcessExists(FMySqlPid) && std::chrono::steady_clock::now() < deadline) {
+  const auto start = std::chrono::steady_clock::now();
+  auto nextRequest = start;
+  while (THi::ProcessExists(FMySqlPid) && std::chrono::steady_clock::now() < start + kDatabaseStopLimit) {
+    if (std::chrono::steady_clock::now() >= nextRequest) {
+      THi::RequestStop(FMySqlPid);
+      nextRequest += std::chrono::seconds(1);
+    }
     ProcessMessages();
-    Sleep(std::chrono::milliseconds(60));
+    Sleep(std::chrono::milliseconds(20));
   }
   THi::KillProcess(FMySqlPid);
-  while (THi::ProcessExists(FMySqlPid) && std::chrono::steady_clock::now() < deadline + kDatabaseStopLimit)
-    Sleep(std::chrono::milliseconds(10));
 }
 
 void TfrmMain::CleanUpWorkFiles() {
