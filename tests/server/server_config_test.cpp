@@ -1,0 +1,174 @@
+// The server configurations written for the place the stack finds itself in.
+#include <gtest/gtest.h>
+
+#include "launcher/main_form.h"
+#include "server/server_files.h"
+#include "support/test_support.h"
+#include "util/platform.h"
+
+namespace {
+
+using test::kSep;
+
+// A run whose configuration sits in a temporary folder; the files are
+// written into this test program's own work folder, which it removes.
+class ServerConfigTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    form_.FConfigIni = Path("Config.ini");
+    test::WriteFile(form_.FConfigIni, "[INI]\r\nip=127.0.0.1\r\nport=80\r\ncopyfilestoharddisk=1");
+    form_.FHttpPort = 81;
+    form_.FMySqlPort = 3307;
+  }
+  void TearDown() override { THi::DeleteFolder(THi::GetWorkDir()); }
+
+  std::vector<std::string> HttpdLines() {
+    const std::string text = test::ReadFile(form_.WriteHttpdConf());
+    std::vector<std::string> lines;
+    const std::string eol = platform::kEol;
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = text.find(eol, start);
+      EXPECT_NE(end, std::string::npos) << "every line ends with the platform's line end";
+      if (end == std::string::npos) break;
+      lines.push_back(text.substr(start, end - start));
+      start = end + eol.size();
+    }
+    return lines;
+  }
+
+  // The last eleven lines are the ones both platforms share.
+  std::vector<std::string> SharedLines() {
+    std::vector<std::string> lines = HttpdLines();
+    EXPECT_GE(lines.size(), 11u);
+    return {lines.end() - 11, lines.end()};
+  }
+
+  TfrmMain form_;
+};
+
+TEST_F(ServerConfigTest, HttpdConfListensWhereTheConfigurationSays) {
+  form_.FBinDir = Path("bin");
+  const std::string work = THi::GetWorkDir();
+  const std::vector<std::string> lines = SharedLines();
+  EXPECT_EQ(lines[0], "PidFile \"" + work + kSep + "httpd.pid\"");
+  EXPECT_EQ(lines[1], "ErrorLog \"" + work + kSep + "error.log\"");
+  EXPECT_EQ(lines[2], "Listen 127.0.0.1:81");  // the port in use, not the configured one
+  EXPECT_EQ(lines[3], "ServerName 127.0.0.1");
+  // Not from a CD: the site is served in place whatever copyfilestoharddisk says.
+  EXPECT_EQ(lines[4], "DocumentRoot \"" + THi::GetAppPath() + "www\"");
+  EXPECT_EQ(lines[5], "DirectoryIndex index.php index.html index.htm index.php5 index.php4 "
+                      "index.php3 defult.htm default.html");
+  EXPECT_EQ(lines[6], "TypesConfig mime.types");
+  EXPECT_EQ(lines[7], "UseCanonicalName Off");
+  EXPECT_EQ(lines[9], "AddType application/x-httpd-php .php");
+  EXPECT_EQ(lines[10], "LoadModule rewrite_module mod_rewrite.so");
+  EXPECT_FALSE(THi::DirectoryExists(work + kSep + "www"));
+}
+
+TEST_F(ServerConfigTest, AnyIpButExactlyLoopbackListensOnAllInterfaces) {
+  form_.FBinDir = Path("bin");
+  for (const std::string ip : {"all", "0.0.0.0", "", "127.0.0.1 "}) {
+    form_.WriteConfig("ip", "\"" + ip + "\"");
+    const std::vector<std::string> lines = SharedLines();
+    EXPECT_EQ(lines[2], "Listen 0.0.0.0:81") << "ip=\"" << ip << "\"";
+    EXPECT_EQ(lines[3], "ServerName 127.0.0.1");
+  }
+}
+
+TEST_F(ServerConfigTest, ASecondGenerationReplacesTheWholeFile) {
+  form_.FBinDir = Path("bin");
+  const std::string file = form_.WriteHttpdConf();
+  test::WriteFile(file, std::string(10000, 'x'));
+  form_.FHttpPort = 8080;
+  const std::string text = test::ReadFile(form_.WriteHttpdConf());
+  EXPECT_EQ(text.find('x' + std::string(20, 'x')), std::string::npos);
+  EXPECT_NE(text.find("Listen 127.0.0.1:8080"), std::string::npos);
+}
+
+TEST_F(ServerConfigTest, MyIniNamesFoldersWithForwardSlashesInQuotes) {
+  form_.FBinDir = Path("bin");
+  const std::string myIni = form_.WriteMyIni();
+  std::string bin = form_.FBinDir;
+  std::replace(bin.begin(), bin.end(), '\\', '/');
+  std::string data = THi::GetAppPath() + "data";
+  std::replace(data.begin(), data.end(), '\\', '/');
+  const std::string text = test::ReadFile(myIni);
+  EXPECT_NE(text.find("basedir=\"" + bin + "/mysql\""), std::string::npos) << text;
+  EXPECT_NE(text.find("datadir=\"" + data + "\""), std::string::npos) << text;
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "bind-address"), "127.0.0.1");
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "port"), "3307");
+}
+
+TEST_F(ServerConfigTest, PhpIniTakesTheTemplateAndSetsItsKeys) {
+  form_.FBinDir = Path("bin");
+  const std::string php = form_.FBinDir + kSep + "php";
+  std::filesystem::create_directories(test::U8Path(php));
+  test::WriteFile(php + kSep + "php.ini",
+                  "[PHP]\nExtension_Dir = \"old\"\n;extension_dir = \"commented\"\nshort_open_tag=Off\n");
+  form_.FMySqlPort = 0;  // no database server
+  const std::string file = form_.WritePhpIni();
+  const std::string text = test::ReadFile(file);
+
+  EXPECT_EQ(THi::ReadIniValue(file, "PHP", "extension_dir"), php + kSep + "ext");
+  EXPECT_NE(text.find("extension_dir=\"" + php + kSep + "ext\""), std::string::npos);
+  EXPECT_EQ(text.find("\"old\""), std::string::npos);
+  EXPECT_NE(text.find(";extension_dir = \"commented\""), std::string::npos);
+  EXPECT_NE(text.find("short_open_tag=Off"), std::string::npos);
+  EXPECT_EQ(THi::ReadIniValue(file, "MySQL", "mysql.default_port"), "0");
+  EXPECT_NE(text.find("mysql.default_port=0"), std::string::npos);
+  // The loaders' keys share a name in two sections, and both stay.
+  EXPECT_EQ(THi::ReadIniValue(file, "Zend", "zend_extension_ts"),
+            php + kSep + server_files::kZendManager);
+  EXPECT_EQ(THi::ReadIniValue(file, "ionCube", "zend_extension_ts"),
+            php + kSep + server_files::kIonCubeLoader);
+  std::size_t count = 0;
+  for (std::size_t at = text.find("zend_extension_ts="); at != std::string::npos;
+       at = text.find("zend_extension_ts=", at + 1))
+    ++count;
+  EXPECT_EQ(count, 2u);
+  // Without the tree's mail program PHP keeps its own mail default.
+  EXPECT_EQ(text.find("sendmail_path"), std::string::npos);
+}
+
+TEST_F(ServerConfigTest, PhpIniNamesTheMailProgramWhenThereIsOne) {
+  form_.FBinDir = Path("bin");
+  std::filesystem::create_directories(test::U8Path(form_.FBinDir + kSep + "Apache"));
+  const std::string sendmail = form_.FBinDir + kSep + "Apache" + kSep + "sendmail" + test::kExeSuffix;
+  test::WriteFile(sendmail, "mail");
+  const std::string file = form_.WritePhpIni();
+  EXPECT_EQ(THi::ReadIniValue(file, "mail function", "sendmail_path"),
+            THi::GetShortPath(sendmail) + " -t");
+}
+
+#if defined(_WIN32)
+TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
+  form_.FBinDir = "C:\\S\\bin";
+  const std::vector<std::string> lines = HttpdLines();
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(lines[8], "LoadModule php5_module \"C:\\S\\bin\\php\\php5apache.dll\"");
+  const std::string myIni = test::ReadFile(form_.WriteMyIni());
+  EXPECT_NE(myIni.find("basedir=\"C:/S/bin/mysql\"\r\n"), std::string::npos) << myIni;
+  EXPECT_EQ(server_files::ApacheParams("C:\\w\\httpd.conf"), "-f \"C:\\w\\httpd.conf\"");
+}
+#else
+TEST_F(ServerConfigTest, LinuxApacheGetsItsServerRootAndModulesFirst) {
+  form_.FBinDir = "/S/bin";
+  const std::vector<std::string> lines = HttpdLines();
+  ASSERT_GE(lines.size(), 17u);
+  EXPECT_EQ(lines[0], "ServerRoot \"/S/bin/Apache\"");
+  EXPECT_EQ(lines[1], "DefaultRuntimeDir \"" + THi::GetWorkDir() + "\"");
+  EXPECT_EQ(lines[2], "LoadModule mpm_prefork_module mod_mpm_prefork.so");
+  EXPECT_EQ(lines[lines.size() - 3], "LoadModule php_module \"/S/bin/php/libphp.so\"");
+  // Apache refuses to serve as root: it is told whom to serve as.
+  const bool hasUser = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+                         return line.rfind("User ", 0) == 0;
+                       }) != lines.end();
+  EXPECT_EQ(hasUser, test::RunningAsRoot());
+  const std::string myIni = form_.WriteMyIni();
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "basedir"), "/S/bin/mysql");
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "default-storage-engine"), "Aria");
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "socket"), THi::GetWorkDir() + "/mysql.sock");
+}
+#endif
+
+}  // namespace
