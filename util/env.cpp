@@ -13,8 +13,11 @@ std::string THi::GetInstanceHash(const std::string& text) {
 
 std::string THi::GetWorkDir() {
   const std::string temp = GetTempDir();
-  if (temp.empty()) return {};
-  const std::string folder = temp + platform::kPathDelim + GetInstanceHash();
+  const std::string hash = GetInstanceHash();
+  // Without either part the "work folder" would be the temporary folder
+  // itself, or a relative one, and the shut-down deletes the work folder.
+  if (temp.empty() || hash.empty()) return {};
+  const std::string folder = temp + platform::kPathDelim + hash;
   if (!DirectoryExists(folder)) hi_internal::CreateFolder(folder);
   return DirectoryExists(folder) ? folder : std::string();
 }

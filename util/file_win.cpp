@@ -15,6 +15,7 @@
 #include "util/hi_error.h"
 #include "util/hi_internal.h"
 #include "util/platform.h"
+#include "util/scoped_handle_win.h"
 #include "util/wide.h"
 
 namespace platform {
@@ -31,22 +32,6 @@ namespace {
 constexpr FILEOP_FLAGS kShellFileFlags = 1812;
 static_assert(kShellFileFlags == (FOF_SILENT | FOF_NOCONFIRMATION | FOF_SIMPLEPROGRESS |
                                   FOF_NOCONFIRMMKDIR | FOF_NOERRORUI));
-
-class ScopedFile {
- public:
-  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (IsValid()) CloseHandle(handle_);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // The shell takes lists of paths, each ended by a NUL and the list by one more.
 std::wstring ShellPathList(const std::string& path) {
@@ -219,7 +204,7 @@ TNameList THi::ListEntries(const std::string& folder) {
 }
 
 std::string THi::LoadFile(const std::string& file) {
-  ScopedFile handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_READ,
+  ScopedHandle handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle.IsValid()) RaiseFileError("Cannot open file", file);
@@ -244,7 +229,7 @@ void THi::SaveFile(const std::string& file, const std::string& bytes) {
     SetLastError(ERROR_ACCESS_DENIED);
     RaiseFileError("Cannot create file", file);
   }
-  ScopedFile handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+  ScopedHandle handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle.IsValid()) RaiseFileError("Cannot create file", file);
   std::size_t done = 0;
@@ -261,7 +246,7 @@ void THi::SaveFile(const std::string& file, const std::string& bytes) {
 bool THi::IsFileInUse(const std::string& file) {
   if (!FileExists(file)) return false;
   if (IsReadOnlyFile(file)) return true;  // the open below fails on Windows, not always on Wine
-  ScopedFile handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  ScopedHandle handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return !handle.IsValid();
 }

@@ -11,26 +11,10 @@
 #include "util/command_line.h"
 #include "util/hi.h"
 #include "util/hi_internal.h"
+#include "util/scoped_handle_win.h"
 #include "util/wide.h"
 
 namespace {
-
-// Closes a handle when it goes out of scope; nothing is kept past the call.
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() {
-    if (IsValid()) CloseHandle(handle_);
-  }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-
-  bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Starts the program as the process's own start-up information says, with
 // only the show state changed: a child started by the relaunched launcher
@@ -260,15 +244,9 @@ std::string ReadProcessPath(TProcessId pid) {
 }
 
 std::string PathIdentity(const std::string& path) {
-  const std::wstring longPath = wide::FromUtf8(path);
-  const DWORD needed = GetShortPathNameW(longPath.c_str(), nullptr, 0);
-  if (needed == 0) return {};
-  std::wstring shortPath(needed, L'\0');
-  const DWORD length = GetShortPathNameW(longPath.c_str(), shortPath.data(), needed);
-  if (length == 0 || length >= needed) return {};
-  shortPath.resize(length);
-  CharLowerBuffW(shortPath.data(), length);
-  return wide::ToUtf8(shortPath);
+  std::wstring identity = wide::FromUtf8(THi::GetShortPath(path));
+  CharLowerBuffW(identity.data(), static_cast<DWORD>(identity.size()));
+  return wide::ToUtf8(identity);
 }
 
 }  // namespace hi_internal
