@@ -1,6 +1,8 @@
 // The server configurations written for the place the stack finds itself in.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "launcher/main_form.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
@@ -10,17 +12,25 @@ namespace {
 
 using test::kSep;
 
-// A run whose configuration sits in a temporary folder; the files are
-// written into this test program's own work folder, which it removes.
+// A run whose configuration sits in a temporary folder. The work folder is
+// made private to the test (through the temporary folder's variables), since
+// tests running side by side would otherwise share this program's one.
 class ServerConfigTest : public test::TempFolderTest {
  protected:
   void SetUp() override {
+    for (const char* name : {"TMPDIR", "TMP", "TEMP"})
+      env_.push_back(std::make_unique<test::ScopedEnv>(name, temp_.path()));
+    env_.push_back(std::make_unique<test::ScopedEnv>("XDG_RUNTIME_DIR", std::nullopt));
+    ASSERT_FALSE(THi::GetWorkDir().empty());
     form_.FConfigIni = Path("Config.ini");
     test::WriteFile(form_.FConfigIni, "[INI]\r\nip=127.0.0.1\r\nport=80\r\ncopyfilestoharddisk=1");
     form_.FHttpPort = 81;
     form_.FMySqlPort = 3307;
   }
-  void TearDown() override { THi::DeleteFolder(THi::GetWorkDir()); }
+  void TearDown() override {
+    THi::DeleteFolder(THi::GetWorkDir());
+    env_.clear();
+  }
 
   std::vector<std::string> HttpdLines() {
     const std::string text = test::ReadFile(form_.WriteHttpdConf());
@@ -36,13 +46,16 @@ class ServerConfigTest : public test::TempFolderTest {
     return lines;
   }
 
-  // The last eleven lines are the ones both platforms share.
+  // The last eleven lines are the ones both platforms share (empty ones when
+  // the file is shorter, so that the comparisons fail rather than crash).
   std::vector<std::string> SharedLines() {
     std::vector<std::string> lines = HttpdLines();
     EXPECT_GE(lines.size(), 11u);
+    if (lines.size() < 11) lines.insert(lines.begin(), 11 - lines.size(), std::string());
     return {lines.end() - 11, lines.end()};
   }
 
+  std::vector<std::unique_ptr<test::ScopedEnv>> env_;
   TfrmMain form_;
 };
 
