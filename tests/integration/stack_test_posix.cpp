@@ -187,6 +187,25 @@ TEST_F(StackTest, WithoutTheDatabaseTheWebServerStillStarts) {
   EXPECT_EQ(launcher.Stop(SIGTERM), 0);
 }
 
+TEST_F(StackTest, AnExternalBrowserTakesTheSiteAndItsEndEndsTheRun) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18150")});
+  // A "browser" that stays a little while: the launcher checks first after
+  // five seconds, then until no process of that program is left.
+  test::CopyProgram("/bin/dash", tree.root() + "/bin/browser");
+  test::WriteFile(tree.root() + "/bin/Browser.ini",
+                  "[Browser]\nBrowserPath={BIN}/browser\n"
+                  "Parameters=-c \"echo $0 > {bin}/../opened; sleep 7; true\" {url}\n");
+  const auto started = std::chrono::steady_clock::now();
+  Launcher launcher(tree.program(), temp_.path());
+  ASSERT_TRUE(test::WaitUntil([&] { return !launcher.Running(); }, 60s)) << launcher.Output();
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 7s);
+  const std::string opened = test::ReadFile(tree.root() + "/opened");
+  EXPECT_EQ(opened.rfind("http://127.0.0.1:18150", 0), 0u) << opened;
+  // The window was never used, and the run was shut down as usual.
+  EXPECT_EQ(launcher.Output().find("running at"), std::string::npos) << launcher.Output();
+  EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
+}
+
 TEST_F(StackTest, APortThatIsNoNumberStopsTheStartUpWithTheConversionMessage) {
   Tree tree(temp_, "stack", {.config = ConfigWith("eighty")});
   Launcher launcher(tree.program(), temp_.path());
