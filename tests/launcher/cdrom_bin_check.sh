@@ -18,13 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-failures=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/wine_check.sh"
 
 # The medium: the program and a bin folder, all read-only as on a CD.
 mkdir -p "$work/cd/bin/php"

@@ -18,14 +18,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Wine's drive Z: is the root of the Linux file system.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-failures=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/wine_check.sh"
 
 cp "$program" "$work/target.exe"
 printf '[INI]\r\ntitle=Read Back\r\nport=8090' >"$work/new.ini"
