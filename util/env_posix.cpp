@@ -16,6 +16,7 @@
 
 #include "util/hi.h"
 #include "util/hi_internal.h"
+#include "util/private_folder_posix.h"
 
 namespace {
 
@@ -30,24 +31,27 @@ std::string StripTrailingSlashes(std::string path) {
 }
 
 // A folder is private when it is a real folder (not a link), ours, and
-// closed to everyone else.
+// closed to everyone else (see PrivateFolderMode).
 bool IsPrivateFolder(const std::string& folder) {
   struct stat st {};
   return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
-         (st.st_mode & 077) == 0 && access(folder.c_str(), W_OK | X_OK) == 0;
+         (st.st_mode & 077) == (PrivateFolderMode() & 077) &&
+         access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-// ${TMPDIR:-/tmp}/lodestack-<uid>, created 0700; refused when something
+// ${TMPDIR:-/tmp}/lodestack-<uid>, created private; refused when something
 // else already holds the name.
 std::string OwnTempFolder() {
   std::string base = StripTrailingSlashes(Env("TMPDIR"));
   if (base.empty()) base = "/tmp";
   const std::string folder = base + "/lodestack-" + std::to_string(geteuid());
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  if (mkdir(folder.c_str(), PrivateFolderMode()) != 0 && errno != EEXIST) return {};
   struct stat st {};
   if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()) return {};
-  // Ours but opened up (by ourselves, since nobody else can own it as us): close it again.
-  if ((st.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0) return {};
+  // Ours but with other permissions (set by ourselves, since nobody else can
+  // own it as us, or by the umask): set them again.
+  if ((st.st_mode & 0777) != PrivateFolderMode() && chmod(folder.c_str(), PrivateFolderMode()) != 0)
+    return {};
   return IsPrivateFolder(folder) ? folder : std::string();
 }
 

@@ -101,3 +101,9 @@ void THi::DeleteIniKey(const std::string& file, const std::string& section,
 TNameList THi::ReadIniSection(const std::string& file, const std::string& section) {
   return ini::SectionKeys(IniText(file), section);
 }
+
+std::string THi::LoadDataResource(const std::string& name) {
+  std::string bytes;
+  if (!hi_internal::LoadOwnDataResource(name, bytes)) return {};
+  return bytes;
+}

@@ -16,6 +16,7 @@
 #include "util/hi.h"
 #include "util/hi_error.h"
 #include "util/hi_internal.h"
+#include "util/private_folder_posix.h"
 #include "util/platform.h"
 
 namespace fs = std::filesystem;
@@ -165,6 +166,9 @@ bool SetReadOnlyAttribute(const std::string& path, bool readOnly) {
   return chmod(path.c_str(), mode & 07777) == 0;
 }
 
-bool CreateFolder(const std::string& folder) { return mkdir(folder.c_str(), 0700) == 0; }
+bool CreateFolder(const std::string& folder) {
+  // mkdir's mode passes through the umask; the folder must have exactly this one.
+  return mkdir(folder.c_str(), PrivateFolderMode()) == 0 && chmod(folder.c_str(), PrivateFolderMode()) == 0;
+}
 
 }  // namespace hi_internal

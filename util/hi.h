@@ -11,6 +11,8 @@
 using TProcessId = std::uint32_t;
 using TProcessIdList = std::vector<TProcessId>;
 using TNameList = std::vector<std::string>;
+// A top-level window of the desktop: an HWND on Windows, an X11 window id on Linux.
+using TWindowHandle = std::uintptr_t;
 
 // Show states passed to started programs.
 enum : int {
@@ -22,8 +24,15 @@ enum : int {
 };
 
 // What becomes of a started program when the launcher dies without its
-// shut-down (killed, crashed): nothing, ended at once, or asked to stop.
-enum class TChildTie { kNone, kEndWithLauncher, kStopWithLauncher };
+// shut-down (killed, crashed).
+enum class TChildTie {
+  kNone,
+  kEndWithLauncher,   // ended at once
+  kStopWithLauncher,  // asked to stop at once, and ends with what it started
+  // Asked to shut down by a guard process, once a second, and ended after
+  // 15 seconds: for a database server, which may lose data when terminated.
+  kShutDownWithLauncher,
+};
 
 class THi {
  public:
@@ -44,6 +53,18 @@ class THi {
   static void OpenFolder(const std::string& folder, int show);
   // Opens the mail client on the maker's contact address.
   static void OpenContactMail();
+  // Opens a web address in the user's default browser.
+  static void OpenAddress(const std::string& address);
+  // Opens a text file in the user's plain-text editor.
+  static void EditTextFile(const std::string& file);
+  // The process that keeps the desktop's notification area (Windows: the
+  // taskbar's; Linux: the owner of the X11 system tray); 0 when there is none.
+  static TProcessId GetShellProcessId();
+  // The process that owns the window; 4294967295 when the handle names no window.
+  static TProcessId GetWindowProcessId(TWindowHandle window);
+  // Makes the window the foreground window, also when another program's
+  // window is in front.
+  static void ForceForeground(TWindowHandle window);
 
   // True when a running process has this id (negative: false; 0: the idle entry).
   static bool ProcessExists(std::int64_t pid);
@@ -109,6 +130,10 @@ class THi {
   // case, written byte for byte into the file; raises EHiError when the
   // resource is missing or the file cannot be created.
   static void SaveResourceToFile(const std::string& name, const std::string& file);
+  // The program's own data resource of that name, any letter case; empty when missing.
+  static std::string LoadDataResource(const std::string& name);
+  // The program's own icon group of that name as an icon file; empty when missing.
+  static std::string LoadIconFile(const std::string& name);
   // Stores bytes as a named data resource of another program file; true when committed.
   static bool WriteDataResource(const std::string& programFile, const std::string& name,
                                 const std::string& bytes);

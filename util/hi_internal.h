@@ -6,6 +6,7 @@
 #include <string>
 
 #include "util/hi.h"
+#include "util/resource_types.h"
 
 namespace hi_internal {
 
@@ -24,7 +25,9 @@ bool SetReadOnlyAttribute(const std::string& path, bool readOnly);
 bool CreateFolder(const std::string& folder);  // one level
 
 // ---- resources ----
-// The running program's own data resource (type 10) of that name, any case.
+// The running program's own resource of that type and name (any case).
+bool LoadOwnResource(std::uint16_t type, const ResourceName& name, std::string& bytes);
+// Its data resource (type 10).
 bool LoadOwnDataResource(const std::string& name, std::string& bytes);
 
 // ---- environment and network ----

@@ -1,5 +1,8 @@
 #include "util/icon_file.h"
 
+#include <utility>
+#include <vector>
+
 namespace icon_file {
 namespace {
 
@@ -13,6 +16,11 @@ std::uint32_t Le(const std::string& bytes, std::size_t at, std::size_t n) {
 void Put16(std::string& out, std::uint16_t value) {
   out += static_cast<char>(value & 0xff);
   out += static_cast<char>(value >> 8);
+}
+
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, static_cast<std::uint16_t>(value & 0xffff));
+  Put16(out, static_cast<std::uint16_t>(value >> 16));
 }
 
 std::size_t EntryAt(std::uint16_t i) { return 6 + 16 * std::size_t(i); }
@@ -60,6 +68,29 @@ std::basic_string<std::uint16_t> GroupIds(const std::string& group) {
   for (std::uint32_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i)
     ids.push_back(static_cast<std::uint16_t>(Le(group, 6 + 14 * i + 12, 2)));
   return ids;
+}
+
+std::string FileFromGroup(const std::string& group,
+                          const std::function<std::string(std::uint16_t id)>& imageOf) {
+  const std::basic_string<std::uint16_t> ids = GroupIds(group);
+  std::vector<std::pair<std::size_t, std::string>> images;  // group entry, image
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    std::string image = imageOf(ids[i]);
+    if (!image.empty()) images.emplace_back(6 + 14 * i, std::move(image));
+  }
+  std::string file;
+  Put16(file, 0);
+  Put16(file, 1);
+  Put16(file, static_cast<std::uint16_t>(images.size()));
+  std::size_t offset = EntryAt(static_cast<std::uint16_t>(images.size()));
+  for (const auto& [entry, image] : images) {
+    file += group.substr(entry, 8);  // size, colours, planes, bits
+    Put32(file, static_cast<std::uint32_t>(image.size()));
+    Put32(file, static_cast<std::uint32_t>(offset));
+    offset += image.size();
+  }
+  for (const auto& image : images) file += image.second;
+  return file;
 }
 
 }  // namespace icon_file

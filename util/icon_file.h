@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace icon_file {
@@ -23,5 +24,9 @@ std::string Image(const std::string& icon, std::uint16_t i);
 std::string Group(const std::string& icon, std::uint16_t reserved, std::uint16_t type);
 // The identifiers a group lists, in order.
 std::basic_string<std::uint16_t> GroupIds(const std::string& group);
+// The icon file a group and its images make (imageOf gives an image by its
+// identifier; an image it cannot give is left out).
+std::string FileFromGroup(const std::string& group,
+                          const std::function<std::string(std::uint16_t id)>& imageOf);
 
 }  // namespace icon_file

@@ -5,7 +5,8 @@
 #include <poll.h>
 #include <sys/prctl.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,15 +14,19 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "util/child_guard.h"
 #include "util/command_line.h"
 #include "util/hi.h"
 #include "util/hi_internal.h"
+#include "util/pidfd.h"
+#include "util/product.h"
 
 extern char** environ;
 
@@ -57,17 +62,7 @@ std::map<pid_t, int>& ChildPidfds() {
   return pidfds;
 }
 
-// Through the system calls: glibc's header for these lacks C++ linkage.
-int PidfdOpen(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
-
-bool PidfdSignal(int pidfd, int signal) {
-  return syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0) == 0;
-}
-
-bool PidfdEnded(int pidfd) {
-  pollfd p{pidfd, POLLIN, 0};
-  return poll(&p, 1, 0) > 0;
-}
+bool PidfdEnded(int fd) { return pidfd::WaitForEnd(fd, 0); }
 
 // Forgets the children that have ended.
 void SweepPidfds() {
@@ -131,15 +126,19 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 int DeathSignal(TChildTie tie) {
   switch (tie) {
     case TChildTie::kEndWithLauncher: return SIGKILL;
-    case TChildTie::kStopWithLauncher: return SIGTERM;
+    case TChildTie::kStopWithLauncher:
+    case TChildTie::kShutDownWithLauncher: return SIGTERM;
     case TChildTie::kNone: break;
   }
   return 0;
 }
 
 // Runs in the child between fork and exec: async-signal-safe calls only.
+// A gated child waits for one byte on `gate` before it runs the program,
+// and ends instead when the launcher dies first (the pipe closes unwritten).
 [[noreturn]] void ExecChild(const char* file, char** argv, char** envp, const char* workDir,
-                            bool hidden, int deathSignal, pid_t launcher, int errorPipe) {
+                            bool hidden, int deathSignal, pid_t launcher, int errorPipe,
+                            int gate) {
   // The child starts with no signal blocked, whatever the launcher blocks.
   sigset_t none;
   sigemptyset(&none);
@@ -149,6 +148,14 @@ int DeathSignal(TChildTie tie) {
     prctl(PR_SET_PDEATHSIG, deathSignal);
     // The launcher may have died before the request took hold.
     if (getppid() != launcher) _exit(127);
+  }
+  if (gate >= 0) {
+    char go = 0;
+    ssize_t got;
+    do {
+      got = read(gate, &go, 1);
+    } while (got < 0 && errno == EINTR);
+    if (got != 1) _exit(127);
   }
   if (hidden) {
     const int devNull = open("/dev/null", O_RDWR);
@@ -180,16 +187,29 @@ pid_t Spawn(const std::string& program, const std::string& params, const std::st
 
   int errorPipe[2];
   if (pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
+  // A guarded server runs only once its guard is there.
+  int gate[2] = {-1, -1};
+  if (tie == TChildTie::kShutDownWithLauncher && pipe2(gate, O_CLOEXEC) != 0) gate[0] = gate[1] = -1;
   InstallReaper();
   ChildSignalBlock block;
   const pid_t launcher = getpid();
   const pid_t pid = fork();
   if (pid == 0) {
     close(errorPipe[0]);
+    if (gate[1] >= 0) close(gate[1]);
     ExecChild(file.c_str(), argv.data(), envp.data(), useWorkDir ? workDir.c_str() : nullptr,
-              show == kShowHidden, DeathSignal(tie), launcher, errorPipe[1]);
+              show == kShowHidden, DeathSignal(tie), launcher, errorPipe[1], gate[0]);
   }
   close(errorPipe[1]);
+  if (gate[1] >= 0) {
+    close(gate[0]);
+    if (pid > 0)
+      Spawn(THi::GetProgramFile(), GuardParams(static_cast<TProcessId>(launcher), pid), "",
+            kShowHidden, TChildTie::kNone, nullptr);
+    const char go = 1;
+    (void)write(gate[1], &go, 1);
+    close(gate[1]);
+  }
   if (pid < 0) {
     close(errorPipe[0]);
     return 0;
@@ -209,7 +229,7 @@ pid_t Spawn(const std::string& program, const std::string& params, const std::st
     if (slot.compare_exchange_strong(expected, pid)) break;
   }
   SweepPidfds();
-  const int pidfd = PidfdOpen(pid);
+  const int pidfd = pidfd::Open(pid);
   if (pidfd >= 0) ChildPidfds()[pid] = pidfd;
   if (pidfdOut) *pidfdOut = pidfd;
   return pid;
@@ -253,7 +273,13 @@ void THi::OpenFolder(const std::string& folder, int /*show*/) {
   if (DirectoryExists(folder)) OpenWithDesktop(folder);
 }
 
-void THi::OpenContactMail() { OpenWithDesktop(std::string("mailto:") + LODESTACK_CONTACT_MAIL); }
+void THi::OpenContactMail() { OpenWithDesktop(std::string("mailto:") + product::kContactMail); }
+
+void THi::OpenAddress(const std::string& address) { OpenWithDesktop(address); }
+
+void THi::EditTextFile(const std::string& file) {
+  if (FileExists(file)) OpenWithDesktop(file);
+}
 
 bool THi::ProcessExists(std::int64_t pid) {
   if (pid < 0) return false;
@@ -276,7 +302,7 @@ bool SendSignal(TProcessId pid, int signal) {
       pidfds.erase(it);
       return false;
     }
-    return PidfdSignal(it->second, signal);
+    return pidfd::Signal(it->second, signal);
   }
   if (pid == 0 || !THi::ProcessExists(pid)) return false;
   return kill(static_cast<pid_t>(pid), signal) == 0;
@@ -298,17 +324,24 @@ TProcessId THi::GetParentProcessId(TProcessId pid) {
 
 bool THi::EnablePrivilege(const std::string&) { return false; }
 
+// An abstract socket name: no file, and the kernel releases the name when
+// the process ends, however it ends. The user id keeps the names of two
+// users apart.
 bool THi::CreateInstanceMutex(const std::string& name) {
-  const std::string folder = GetTempDir();
-  if (folder.empty() || name.empty() || name.find('/') != std::string::npos) return false;
-  // The kernel drops the lock when the process ends, however it ends.
-  const int fd = open((folder + "/" + name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (name.empty()) return false;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string text = "lodestack-" + std::to_string(getuid()) + "-" + name;
+  if (text.size() + 1 > sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path + 1, text.data(), text.size());  // sun_path[0] = 0: abstract
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
     close(fd);
     return false;
   }
-  return true;  // the descriptor stays open until the process ends
+  return true;  // the socket stays open until the process ends
 }
 
 bool THi::IsWindows2000OrLater() { return true; }

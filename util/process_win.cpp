@@ -8,25 +8,73 @@
 
 #include <vector>
 
+#include "util/child_guard.h"
+#include "util/child_guard_internal.h"
 #include "util/command_line.h"
 #include "util/hi.h"
 #include "util/hi_internal.h"
+#include "util/product.h"
 #include "util/scoped_handle_win.h"
 #include "util/wide.h"
 
 namespace {
 
+// PROC_THREAD_ATTRIBUTE_JOB_LIST, which the headers declare for Windows 10
+// builds only; older systems refuse it, and we fall back.
+constexpr DWORD_PTR kJobListAttribute = 0x2000D;
+
+// An attribute list that puts a new process into a job at its creation;
+// empty where the system cannot (before Windows 10).
+class JobAttribute {
+ public:
+  explicit JobAttribute(HANDLE job) : job_(job) {
+    if (!job_) return;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    buffer_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+    if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+    if (UpdateProcThreadAttribute(list, 0, kJobListAttribute, &job_, sizeof job_,
+                                  nullptr, nullptr))
+      list_ = list;
+    else
+      DeleteProcThreadAttributeList(list);
+  }
+  ~JobAttribute() {
+    if (list_) DeleteProcThreadAttributeList(list_);
+  }
+  JobAttribute(const JobAttribute&) = delete;
+  JobAttribute& operator=(const JobAttribute&) = delete;
+
+  LPPROC_THREAD_ATTRIBUTE_LIST list() const { return list_; }
+
+ private:
+  HANDLE job_;
+  std::vector<char> buffer_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 // Starts the program as the process's own start-up information says, with
 // only the show state changed: a child started by the relaunched launcher
 // inherits its "honour the show state" flag, so hidden servers stay hidden.
-// On success `info` holds both new handles; the caller closes them.
+// With a job, the process is in it from its first instruction (everything
+// it starts then joins too), so no moment of the launcher's death leaves it
+// outside. On success `info` holds both new handles; the caller closes them.
 bool StartProcess(const std::string& program, const std::string& params,
                   const std::string& workDir, int show, PROCESS_INFORMATION& info,
-                  DWORD extraFlags = 0) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  GetStartupInfoW(&startup);
-  startup.wShowWindow = static_cast<WORD>(show);
+                  DWORD flags = 0, HANDLE job = nullptr) {
+  STARTUPINFOEXW startup{};
+  GetStartupInfoW(&startup.StartupInfo);
+  startup.StartupInfo.cb = sizeof(STARTUPINFOW);
+  startup.StartupInfo.wShowWindow = static_cast<WORD>(show);
+  const JobAttribute attribute(job);
+  if (attribute.list()) {
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.lpAttributeList = attribute.list();
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
+  }
+  // Older systems: the process joins the job before its first instruction.
+  const bool joinLater = job && !attribute.list();
 
   // CreateProcessW may write into the command line, so it gets its own buffer.
   std::wstring commandLine = wide::FromUtf8(BuildCommandLine(program, params));
@@ -38,9 +86,15 @@ bool StartProcess(const std::string& program, const std::string& params,
       THi::DirectoryExists(workDir) ? wide::FromUtf8(workDir) : std::wstring();
 
   // A null environment passes our own block, with what SetEnv put there.
-  return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS | extraFlags, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info) != FALSE;
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+                      NORMAL_PRIORITY_CLASS | flags | (joinLater ? CREATE_SUSPENDED : 0), nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &info))
+    return false;
+  if (joinLater) {
+    AssignProcessToJobObject(job, info.hProcess);
+    if (!(flags & CREATE_SUSPENDED)) ResumeThread(info.hThread);
+  }
+  return true;
 }
 
 // ShellExecute "open", owned by this thread's active window when there is one.
@@ -84,33 +138,60 @@ std::wstring ImageFileName(HANDLE process) {
   return name;
 }
 
+HANDLE KillOnCloseJob(const std::wstring& name) {
+  HANDLE job = CreateJobObjectW(nullptr, name.empty() ? nullptr : name.c_str());
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  return job;
+}
+
 // A job that ends every process in it when the launcher's last handle to it
 // closes, which the system does when the launcher dies in any way.
 HANDLE LauncherJob() {
-  static HANDLE job = [] {
-    HANDLE created = CreateJobObjectW(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (created)
-      SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    return created;
-  }();
+  static HANDLE job = KillOnCloseJob(L"");
   return job;
+}
+
+// The job of the guarded servers and their guards. The launcher holds it for
+// as long as it lives, and each guard opens it by name once it runs, which
+// keeps it (and the servers) alive past the launcher's death. Should the
+// launcher die before a guard holds it, the job ends that guard and its
+// server, which has not yet run an instruction.
+HANDLE GuardJob() {
+  static HANDLE job =
+      KillOnCloseJob(wide::FromUtf8(child_guard::GuardJobName(GetCurrentProcessId())));
+  return job;
+}
+
+// The server starts suspended; its guard lets it run once it holds the job.
+TProcessId StartGuarded(const std::string& program, const std::string& params,
+                        const std::string& workDir, int show) {
+  PROCESS_INFORMATION server{};
+  if (!StartProcess(program, params, workDir, show, server, CREATE_SUSPENDED, GuardJob())) return 0;
+  PROCESS_INFORMATION guard{};
+  if (GuardJob() && StartProcess(THi::GetProgramFile(),
+                                 GuardParams(GetCurrentProcessId(), server.dwProcessId), "",
+                                 SW_HIDE, guard, 0, GuardJob())) {
+    CloseHandle(guard.hThread);
+    CloseHandle(guard.hProcess);
+  } else {
+    ResumeThread(server.hThread);
+  }
+  CloseHandle(server.hThread);
+  CloseHandle(server.hProcess);
+  return server.dwProcessId;
 }
 
 }  // namespace
 
 TProcessId THi::RunProgram(const std::string& program, const std::string& params,
                            const std::string& workDir, int show, TChildTie tie) {
-  const bool tied = tie == TChildTie::kEndWithLauncher && LauncherJob() != nullptr;
+  if (tie == TChildTie::kShutDownWithLauncher) return StartGuarded(program, params, workDir, show);
+  const bool tied = tie == TChildTie::kEndWithLauncher || tie == TChildTie::kStopWithLauncher;
   PROCESS_INFORMATION info{};
-  // A tied child joins the job before it runs, so every process it starts
-  // (Apache starts its worker at once) is in the job as well.
-  if (!StartProcess(program, params, workDir, show, info, tied ? CREATE_SUSPENDED : 0)) return 0;
-  if (tied) {
-    AssignProcessToJobObject(LauncherJob(), info.hProcess);
-    ResumeThread(info.hThread);
-  }
+  if (!StartProcess(program, params, workDir, show, info, 0, tied ? LauncherJob() : nullptr))
+    return 0;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return info.dwProcessId;
@@ -129,7 +210,52 @@ void THi::OpenFolder(const std::string& folder, int show) {
   if (DirectoryExists(folder)) ShellOpen(wide::FromUtf8(folder), show);
 }
 
-void THi::OpenContactMail() { ShellOpen(wide::FromUtf8("mailto:" LODESTACK_CONTACT_MAIL), SW_SHOW); }
+void THi::OpenAddress(const std::string& address) {
+  ShellOpen(wide::FromUtf8(address), SW_SHOWNORMAL);
+}
+
+// The short form, so the editor gets one parameter whatever the path holds.
+void THi::EditTextFile(const std::string& file) {
+  if (!FileExists(file)) return;
+  const std::wstring path = wide::FromUtf8(GetShortPath(file));
+  ShellExecuteW(GetActiveWindow(), L"open", L"notepad", path.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+TProcessId THi::GetShellProcessId() {
+  DWORD pid = 0;
+  if (HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) GetWindowThreadProcessId(taskbar, &pid);
+  if (pid != 0) return pid;
+  // Windows 2000 has no taskbar window before the shell is up: its shell's process.
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (GetVersionExW(&version) && version.dwMajorVersion > 4 && version.dwMinorVersion == 0)
+    return FindProcessByPath(GetWindowsDir() + "\\Explorer.EXE");
+  return 0;
+}
+
+TProcessId THi::GetWindowProcessId(TWindowHandle window) {
+  HWND handle = reinterpret_cast<HWND>(window);
+  if (!IsWindow(handle)) return 0xFFFFFFFFu;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(handle, &pid);
+  return pid;
+}
+
+// Windows gives the foreground only to the thread that has the input: the
+// target's thread borrows the current foreground window's input for the call.
+void THi::ForceForeground(TWindowHandle window) {
+  HWND handle = reinterpret_cast<HWND>(window);
+  const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const DWORD targetThread = GetWindowThreadProcessId(handle, nullptr);
+  const bool attach = foregroundThread != 0 && foregroundThread != targetThread;
+  if (attach) AttachThreadInput(foregroundThread, targetThread, TRUE);
+  SetForegroundWindow(handle);
+  if (attach) AttachThreadInput(foregroundThread, targetThread, FALSE);
+}
+
+void THi::OpenContactMail() {
+  ShellOpen(wide::FromUtf8(std::string("mailto:") + product::kContactMail), SW_SHOW);
+}
 
 // The database server ends cleanly when its shutdown event is set.
 bool THi::RequestStop(TProcessId pid) {

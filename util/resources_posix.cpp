@@ -125,14 +125,18 @@ std::unique_ptr<ResourceEditor> ResourceEditor::Create() {
 
 namespace hi_internal {
 
-bool LoadOwnDataResource(const std::string& name, std::string& bytes) {
+bool LoadOwnResource(std::uint16_t type, const ResourceName& name, std::string& bytes) {
   std::uint32_t error = 0;
   const auto own = ReadResourceFile("/proc/self/exe", error);
   if (!own) return false;
-  const ResourceEntry* entry = restable::Find(own->entries, kResData, ResourceName::Named(name));
+  const ResourceEntry* entry = restable::Find(own->entries, type, name);
   if (!entry) return false;
   bytes = entry->data;
   return true;
+}
+
+bool LoadOwnDataResource(const std::string& name, std::string& bytes) {
+  return LoadOwnResource(kResData, ResourceName::Named(name), bytes);
 }
 
 }  // namespace hi_internal

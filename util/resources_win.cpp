@@ -101,16 +101,21 @@ std::unique_ptr<ResourceEditor> ResourceEditor::Create() {
 
 namespace hi_internal {
 
-bool LoadOwnDataResource(const std::string& name, std::string& bytes) {
+bool LoadOwnResource(std::uint16_t type, const ResourceName& name, std::string& bytes) {
   // FindResource compares names without regard to case.
-  const std::wstring wname = wide::FromUtf8(name);
-  HRSRC found = FindResourceW(nullptr, wname.c_str(), MAKEINTRESOURCEW(10));
+  const std::wstring wname = wide::FromUtf8(name.name);
+  HRSRC found = FindResourceW(nullptr, name.IsNumber() ? MAKEINTRESOURCEW(name.id) : wname.c_str(),
+                              MAKEINTRESOURCEW(type));
   if (!found) return false;
   HGLOBAL loaded = LoadResource(nullptr, found);
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) return false;
   bytes.assign(static_cast<const char*>(data), SizeofResource(nullptr, found));
   return true;
+}
+
+bool LoadOwnDataResource(const std::string& name, std::string& bytes) {
+  return LoadOwnResource(kResData, ResourceName::Named(name), bytes);
 }
 
 }  // namespace hi_internal
