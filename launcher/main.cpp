@@ -2,10 +2,11 @@
 #include "launcher/entry.h"
 #include "launcher/process_start.h"
 #include "launcher/program_roles.h"
+#include "shell/views.h"
 
 int main() {
   ProcessStart();
-  ProgramRoles roles;
+  ProgramRoles roles(CreateDesktop());
   RunEntry(ProgramArguments(), StartupShowCommand(), roles);
   ProcessEnd();
   return 0;

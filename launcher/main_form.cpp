@@ -1,6 +1,8 @@
 #include "launcher/main_form.h"
 
 #include "launcher/config.h"
+#include "packaging/brand_ini.h"
+#include "server/server_config.h"
 #include "util/platform.h"
 
 std::string TfrmMain::PrepareConfigIni() {
@@ -18,6 +20,21 @@ void TfrmMain::WriteConfig(const std::string& key, const std::string& value) {
 }
 
 bool TfrmMain::ConfigIsOn(const std::string& key) const { return IsOn(ReadConfig(key)); }
+
+std::string TfrmMain::WriteDefaultBrandIni() {
+  const std::string path = THi::GetWorkDir() + platform::kPathDelim + "Brand.ini";
+  ::WriteDefaultBrandIni(path);
+  return path;
+}
+
+std::string TfrmMain::WriteHttpdConf() {
+  return server_config::WriteHttpdConf(FBinDir, FHttpPort, ReadConfig("ip"),
+                                       ConfigIsOn("copyfilestoharddisk"));
+}
+
+std::string TfrmMain::WritePhpIni() { return server_config::WritePhpIni(FBinDir, FMySqlPort); }
+
+std::string TfrmMain::WriteMyIni() { return server_config::WriteMyIni(FBinDir, FMySqlPort); }
 
 std::string TfrmMain::ResolveBinDir() {
   const std::string bin = THi::GetAppPath() + "bin";

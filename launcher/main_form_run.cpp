@@ -8,12 +8,13 @@
 #include "launcher/config.h"
 #include "launcher/main_form.h"
 #include "launcher/main_view.h"
+#include "launcher/main_window_view.h"
 #include "server/server_files.h"
 #include "util/platform.h"
+#include "util/product.h"
 
 namespace {
 
-constexpr char kFileVersion[] = "7.80";
 constexpr auto kWebServerPoll = std::chrono::milliseconds(330);
 constexpr auto kBrowserFirstCheck = std::chrono::milliseconds(5000);
 // How long the database server may take to shut down cleanly before it is ended.
@@ -55,7 +56,7 @@ std::string ReplaceAll(std::string text, const std::string& what, const std::str
 }  // namespace
 
 void TfrmMain::ProcessMessages() {
-  if (FView) FView->ProcessMessages();
+  if (FMainView) FMainView->ProcessMessages();
 }
 
 void TfrmMain::FormCreate() {
@@ -65,12 +66,14 @@ void TfrmMain::FormCreate() {
     THi::SetOsLanguageEnv();
     server_files::PrepareServerEnvironment();
     THi::SetEnvVar("SERVER_FILENAME", THi::GetProgramFile());
-    THi::SetEnvVar("SERVER_FILEVERSION", kFileVersion);
+    THi::SetEnvVar("SERVER_FILEVERSION", product::kFileVersion);
     THi::SetEnvVar("SERVER_APPNAME", AppName);
     FStarted = false;
     FConfigIni = PrepareConfigIni();
+    FBrandIni = WriteDefaultBrandIni();
     AppName = ReadConfig("title");
-    if (FView) FView->SetTitle(AppName);
+    if (FMainView) FMainView->SetTitle(AppName);
+    if (MainWindowView* window = Window()) window->Maximize();
     THi::SetEnvVar("SERVER_APPNAME", AppName);
 
     FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash \"" + FConfigIni + "\"", "",
@@ -84,16 +87,27 @@ void TfrmMain::FormCreate() {
     WaitForWebServer();
     if (RunExternalBrowser()) return;
 
-    FUseTrayIcon = ConfigIsOn("trayicon");
-    FShowToolbar = ConfigIsOn("toolbar");
-    FShowStatusBar = ConfigIsOn("statusbar");
+    MainWindowView* window = Window();
+    if (window) {
+      PrepareWindow(*window);
+    } else {
+      FUseTrayIcon = ConfigIsOn("trayicon");
+      FShowToolbar = ConfigIsOn("toolbar");
+      FShowStatusBar = ConfigIsOn("statusbar");
+    }
     ProcessMessages();
     Sleep(std::chrono::milliseconds(60));
-    if (FView) FView->OpenHome(HomeAddress(FHttpPort));
+    if (FMainView) FMainView->OpenHome(HomeAddress(FHttpPort));
+    if (window) {
+      window->SetAddressText(HomeAddress(FHttpPort));
+      NavigateToAddress();
+      if (ConfigIsOn("fullscreen")) EnterFullScreen();
+      ShowMainWindow(true);
+    }
     FStarted = true;
   } catch (const std::exception& e) {
     // The rest of the start-up is skipped; the run goes on without it.
-    if (FView) FView->ShowError(e.what());
+    if (FMainView) FMainView->ShowError(e.what());
   }
 }
 
@@ -105,7 +119,7 @@ void TfrmMain::StartDatabase() {
   const std::string params = "\"--defaults-file=" + FMyIni + "\" \"--port=" +
                              std::to_string(FMySqlPort) + "\" \"--skip-innodb\" \"--language=" +
                              InBin(FBinDir, server_files::kMySqlLanguage) + "\" \"--user=root\"";
-  FMySqlPid = THi::RunProgram(FMySqlExe, params, "", kShowHidden, TChildTie::kStopWithLauncher);
+  FMySqlPid = THi::RunProgram(FMySqlExe, params, "", kShowHidden, TChildTie::kShutDownWithLauncher);
 }
 
 void TfrmMain::StartWebServer() {
@@ -148,6 +162,7 @@ bool TfrmMain::RunExternalBrowser() {
 }
 
 void TfrmMain::FormDestroy() {
+  SetTrayIcon(false);
   ProcessMessages();
   if (FSplashPid != 0) THi::KillProcess(FSplashPid);
   if (FApachePid != 0) {

@@ -6,10 +6,15 @@
 #include <memory>
 #include <string>
 
+class MainWindowView;
+class TfrmMain;
+
 class MainView {
  public:
   virtual ~MainView() = default;
 
+  // The form the window's events go to, once it exists.
+  virtual void Attach(TfrmMain&) {}
   // The application title and window caption.
   virtual void SetTitle(const std::string& title) = 0;
   // Lets queued window messages (or signals) run once.
@@ -22,6 +27,8 @@ class MainView {
   virtual void RunMessageLoop() = 0;
   // Ends the message loop (may be called before it starts).
   virtual void QuitApplication() = 0;
+  // The browser window; null for a view without one (the console).
+  virtual MainWindowView* Window() { return nullptr; }
 };
 
 // The view of this platform when it has no window to show (Linux without a

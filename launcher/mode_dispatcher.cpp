@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "util/child_guard.h"
+
 std::string ModeWord(const TArgs& args) {
   if (args.size() < 2) return {};
   std::string word = args[1];
@@ -26,6 +28,10 @@ void DispatchMode(const TArgs& args, ModeHandlers& handlers) {
   }
   if (count >= 2 && word == "splash" && handlers.FileExists(args[2])) {
     handlers.Splash(args[2]);
+    return;
+  }
+  if (count >= 3 && word == kGuardModeWord) {
+    handlers.Guard(args);
     return;
   }
   if (word.empty() || std::string("/setup|/config|/icon|/splash|").find(word + "|") == std::string::npos)

@@ -13,6 +13,8 @@ class ModeHandlers {
   virtual ~ModeHandlers() = default;
   virtual void DownSize(const TArgs& flags) = 0;                  // the 16 flags
   virtual void Splash(const std::string& configIni) = 0;
+  // The guard of a database server: the whole argument list.
+  virtual void Guard(const TArgs& args) = 0;
   virtual void Setup(const TArgs& args) = 0;                      // the whole argument list
   virtual void Patch(const std::string& modeWord, const std::string& target,
                      const std::string& source) = 0;              // "/config", "/icon", "/splash"

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
 #include <iterator>
 
 #include "launcher/process_start.h"
@@ -34,7 +35,16 @@ int StartupShowCommand() {
   return value ? std::atoi(value) : kShowNormal;
 }
 
-// Started directly, not through the desktop: only the marker has to travel.
-void RelaunchSelf() { THi::RunProgram(THi::GetProgramFile(), "", "", kRelaunchMarker); }
+// The program file runs again in this same process, with the marker: the
+// launcher keeps the process id the shell started, so it stays the
+// terminal's foreground program and Ctrl+C or a closed terminal reach it.
+void RelaunchSelf() {
+  std::string program = THi::GetProgramFile();
+  setenv("LODESTACK_SHOWCMD", std::to_string(kRelaunchMarker).c_str(), 1);
+  char* argv[] = {program.data(), nullptr};
+  execv(program.c_str(), argv);
+  // Not runnable in place: a second process, as on other systems.
+  THi::RunProgram(program, "", "", kRelaunchMarker);
+}
 
 void ProcessPendingMessages() {}

@@ -5,11 +5,23 @@
 #include "launcher/main_view.h"
 #include "launcher/process_start.h"
 #include "launcher/setup_mode.h"
+#include "packaging/down_size_worker.h"
 #include "packaging/patch_mode.h"
+#include "util/child_guard.h"
 #include "util/hi.h"
 
-void ProgramRoles::DownSize(const TArgs&) {}
-void ProgramRoles::Splash(const std::string&) {}
+void ProgramRoles::DownSize(const TArgs& flags) {
+  TDownSizeRun run;
+  run.programFile = THi::GetProgramFile();
+  run.processMessages = ProcessPendingMessages;
+  RunDownSizeWorker(flags, run);
+}
+
+void ProgramRoles::Splash(const std::string& configIni) {
+  if (desktop_.RunSplash) desktop_.RunSplash(configIni);
+}
+
+void ProgramRoles::Guard(const TArgs& args) { RunChildGuard(args); }
 
 void ProgramRoles::Setup(const TArgs& args) { RunSetup(args); }
 
@@ -23,10 +35,13 @@ bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(
 
 void ProgramRoles::Relaunch() { RelaunchSelf(); }
 
-// The launcher's run: start-up, the message loop, shut-down, the end.
+// The launcher's run: start-up, the message loop, shut-down, the end. Without
+// a window (no display) it runs with the background view.
 void ProgramRoles::RunInteractive() {
-  const std::unique_ptr<MainView> view = CreateBackgroundView();
+  std::unique_ptr<MainView> view = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
+  if (!view) view = CreateBackgroundView();
   TfrmMain form(view.get());
+  view->Attach(form);
   form.QuitApplication = [&view] { view->QuitApplication(); };
   form.FormCreate();
   view->RunMessageLoop();

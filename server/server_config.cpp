@@ -1,11 +1,10 @@
-// The server configurations TfrmMain writes into the work folder at every
-// start: httpd.conf, php.ini and my.ini for wherever the stack now is.
+#include "server/server_config.h"
+
 #include <algorithm>
 #include <exception>
 
-#include "launcher/config.h"
-#include "launcher/main_form.h"
 #include "server/server_files.h"
+#include "util/hi.h"
 #include "util/platform.h"
 
 namespace {
@@ -31,26 +30,28 @@ std::string CopyIntoWorkDir(const std::string& folder, const std::string& name) 
 
 }  // namespace
 
-std::string TfrmMain::WriteHttpdConf() {
+namespace server_config {
+
+std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::string& ip,
+                           bool copySiteFromCd) {
   const std::string work = THi::GetWorkDir();
   const std::string file = InWorkDir("httpd.conf");
-  const std::string listen = ReadConfig("ip") == "127.0.0.1" ? "127.0.0.1" : "0.0.0.0";
+  const std::string listen = ip == "127.0.0.1" ? "127.0.0.1" : "0.0.0.0";
   std::string documentRoot = THi::GetAppPath() + "www";
-  if (THi::IsCdRom() && IsOn(ReadConfig("copyfilestoharddisk")))
-    documentRoot = CopyIntoWorkDir(documentRoot, "www");
+  if (THi::IsCdRom() && copySiteFromCd) documentRoot = CopyIntoWorkDir(documentRoot, "www");
 
-  std::vector<std::string> lines = server_files::HttpdPreamble(FBinDir, work);
+  std::vector<std::string> lines = server_files::HttpdPreamble(binDir, work);
   for (const std::string& line : {
            "PidFile " + Quoted(InWorkDir("httpd.pid")),
            "ErrorLog " + Quoted(InWorkDir("error.log")),
-           "Listen " + listen + ":" + std::to_string(FHttpPort),
+           "Listen " + listen + ":" + std::to_string(httpPort),
            std::string("ServerName 127.0.0.1"),
            "DocumentRoot " + Quoted(documentRoot),
            std::string("DirectoryIndex index.php index.html index.htm index.php5 index.php4 "
                        "index.php3 defult.htm default.html"),
            std::string("TypesConfig mime.types"),
            std::string("UseCanonicalName Off"),
-           server_files::PhpModuleLine(FBinDir),
+           server_files::PhpModuleLine(binDir),
            std::string("AddType application/x-httpd-php .php"),
            std::string("LoadModule rewrite_module mod_rewrite.so"),
        })
@@ -62,9 +63,9 @@ std::string TfrmMain::WriteHttpdConf() {
   return file;
 }
 
-std::string TfrmMain::WritePhpIni() {
+std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
   const char sep = platform::kPathDelim;
-  const std::string phpDir = FBinDir + sep + "php";
+  const std::string phpDir = binDir + sep + "php";
   const std::string file = InWorkDir("php.ini");
   THi::CopyFile(phpDir + sep + "php.ini", file);
   THi::SetReadOnlyTree(file, false);
@@ -78,11 +79,11 @@ std::string TfrmMain::WritePhpIni() {
                      Quoted(phpDir + sep + server_files::kZendManager));
   THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
                      Quoted(phpDir + sep + server_files::kIonCubeLoader));
-  THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(FMySqlPort));
-  server_files::WritePhpIniExtras(file, FMySqlPort);
+  THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
+  server_files::WritePhpIniExtras(file, mySqlPort, THi::GetWorkDir());
   try {
     const std::string sendmail =
-        THi::GetShortPath(THi::ExpandPath(FBinDir + sep + server_files::kSendmail));
+        THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));
     // Without the tree's mail program PHP keeps its own default: a command
     // of just " -t" would make every mail() fail.
     if (!sendmail.empty())
@@ -92,13 +93,13 @@ std::string TfrmMain::WritePhpIni() {
   return file;
 }
 
-std::string TfrmMain::WriteMyIni() {
+std::string WriteMyIni(const std::string& binDir, int mySqlPort) {
   const std::string file = InWorkDir("my.ini");
   const char sep = platform::kPathDelim;
-  THi::WriteIniValue(file, "mysqld", "basedir", Quoted(ForwardSlashes(FBinDir + sep + "mysql")));
+  THi::WriteIniValue(file, "mysqld", "basedir", Quoted(ForwardSlashes(binDir + sep + "mysql")));
   THi::WriteIniValue(file, "mysqld", "datadir", Quoted(ForwardSlashes(THi::GetAppPath() + "data")));
   THi::WriteIniValue(file, "mysqld", "bind-address", "127.0.0.1");
-  THi::WriteIniValue(file, "mysqld", "port", std::to_string(FMySqlPort));
+  THi::WriteIniValue(file, "mysqld", "port", std::to_string(mySqlPort));
   server_files::WriteMyIniExtras(file, THi::GetWorkDir());
   if (THi::IsCdRom()) {
     // The database server needs to write its data: on a CD it works on a copy.
@@ -107,3 +108,5 @@ std::string TfrmMain::WriteMyIni() {
   }
   return file;
 }
+
+}  // namespace server_config

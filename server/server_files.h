@@ -26,6 +26,6 @@ void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.
 void PrepareServerEnvironment();
 // Keys PHP needs besides the shared seven.
-void WritePhpIniExtras(const std::string& phpIni, int mySqlPort);
+void WritePhpIniExtras(const std::string& phpIni, int mySqlPort, const std::string& workDir);
 
 }  // namespace server_files

@@ -59,18 +59,30 @@ std::string ApacheParams(const std::string& httpdConf) {
 // load every extension of the tree a second time: only php.ini counts.
 void PrepareServerEnvironment() { THi::SetEnvVar("PHP_INI_SCAN_DIR", ""); }
 
+namespace {
+
+std::string MySqlSocket(const std::string& workDir) { return "\"" + workDir + "/mysql.sock\""; }
+
+}  // namespace
+
 // The socket and pid file would otherwise go to the machine's own folders
 // (/run/mysqld) or into the data folder.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
-  THi::WriteIniValue(myIni, "mysqld", "socket", "\"" + workDir + "/mysql.sock\"");
+  THi::WriteIniValue(myIni, "mysqld", "socket", MySqlSocket(workDir));
   THi::WriteIniValue(myIni, "mysqld", "pid-file", "\"" + workDir + "/mysqld.pid\"");
   // Without InnoDB, MariaDB needs another engine for new tables.
   THi::WriteIniValue(myIni, "mysqld", "default-storage-engine", "Aria");
+  // Text in any language is stored as written.
+  THi::WriteIniValue(myIni, "mysqld", "character-set-server", "utf8mb4");
 }
 
-// PHP 8's mysqli takes its default port from its own key.
-void WritePhpIniExtras(const std::string& phpIni, int mySqlPort) {
+// PHP 8's mysqli takes its default port from its own key. PHP's drivers take
+// the host "localhost" to mean a Unix socket, and most applications name
+// that host: it must be this stack's socket, not the machine's.
+void WritePhpIniExtras(const std::string& phpIni, int mySqlPort, const std::string& workDir) {
   THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
+  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", MySqlSocket(workDir));
+  THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", MySqlSocket(workDir));
 }
 
 }  // namespace server_files
