@@ -1,0 +1,16 @@
+#include "packaging/brand_ini.h"
+
+#include <utility>
+
+#include "util/hi.h"
+
+void WriteDefaultBrandIni(const std::string& file) {
+  static const std::pair<const char*, const char*> kDefaults[] = {
+      {"splashfilename", ""}, {"title", "\"My Program\""}, {"iconfile", ""},
+      {"toolbar", "1"},       {"statusbar", "1"},          {"trayicon", "0"},
+      {"fullscreen", "0"},    {"ip", "127.0.0.1"},         {"port", "80"},
+      {"datadir", ""},        {"srcdir", ""},              {"outputdir", ""},
+      {"copyfilestoharddisk", "0"}, {"brand", "1"},
+  };
+  for (const auto& [key, value] : kDefaults) THi::WriteIniValue(file, kBrandSection, key, value);
+}
