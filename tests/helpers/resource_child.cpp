@@ -10,6 +10,12 @@
 //                               working Config.ini; quitting writes <file>
 //   bindir <file>               TfrmMain::ResolveBinDir, the work folder and the CD-ROM test
 //   mainicon <file>             whether the system loads its own main icon
+//   rebrand <file> <edit>=<text>...
+//                               TfrmMain::DoRebrand with a fresh Brand.ini and
+//                               a fake window whose dialog gets these edit
+//                               texts (image, title, icon, srcdir, datadir,
+//                               outputdir) and Go!; writes the rows' states,
+//                               the error boxes and the Brand.ini path
 //   /<mode> ...                 the program file's own command-line modes
 // Files are written beside their target and renamed into place, so a test
 // never reads half of one. Exit code 0 on success, 3 on a failure.
@@ -19,6 +25,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "helpers/resource_child.h"
@@ -26,6 +33,8 @@
 #include "launcher/main_form.h"
 #include "launcher/process_start.h"
 #include "launcher/program_roles.h"
+#include "launcher/main_view.h"
+#include "shell/fake_views.h"
 #include "util/hi.h"
 
 namespace {
@@ -47,6 +56,37 @@ int Write(const std::string& file, const std::string& text) {
   std::error_code error;
   fs::rename(part, U8Path(file), error);
   return error ? 3 : 0;
+}
+
+int Rebrand(const TArgs& args) {
+  static const std::map<std::string, BrandView::TEdit> kEdits = {
+      {"image", BrandView::kImage},     {"title", BrandView::kTitle},
+      {"icon", BrandView::kIcon},       {"srcdir", BrandView::kSrcDir},
+      {"datadir", BrandView::kDataDir}, {"outputdir", BrandView::kOutputDir}};
+  fake::WindowedView view;
+  TfrmMain form(&view);
+  form.FBrandIni = form.WriteDefaultBrandIni();
+  std::string rows;
+  view.window.brand = [&](TfrmBrand& brand) {
+    fake::BrandDialog dialog;
+    brand.Attach(dialog);
+    brand.FormShow();
+    rows = std::string(dialog.rows[BrandView::kSrcDirRow] ? "1" : "0") +
+           (dialog.rows[BrandView::kDataDirRow] ? "1" : "0");
+    for (std::size_t i = 3; i < args.size(); ++i) {
+      const auto eq = args[i].find('=');
+      dialog.edits[kEdits.at(args[i].substr(0, eq))] = args[i].substr(eq + 1);
+    }
+    brand.btnOKClick();
+    return dialog.result;
+  };
+  form.DoRebrand();
+  std::string boxes;
+  for (const std::string& box : view.window.dialogs.boxes) boxes += box + "\n";
+  const auto& busy = view.window.dialogs.busyCalls;
+  return Write(args[2], "rows=" + rows + "\nbusy=" + std::to_string(busy.size()) +
+                            (busy.empty() || busy.back() ? "on" : "off") + "\nbrandini=" + form.FBrandIni +
+                            "\n" + boxes);
 }
 
 int Run(const TArgs& args) {
@@ -99,6 +139,7 @@ int Run(const TArgs& args) {
                               "\ncdrom=" + (THi::IsCdRom() ? "1" : "0") + "\n");
   }
   if (verb == "mainicon" && args.size() >= 3) return Write(args[2], OwnMainIconReport());
+  if (verb == "rebrand" && args.size() >= 3) return Rebrand(args);
   return 2;
 }
 

@@ -2,7 +2,8 @@
 // launcher's five options, listens on the given port on 127.0.0.1, and shuts
 // down cleanly when its shutdown event "MySQLShutdown<pid>" is set, leaving
 // a file "clean-shutdown" beside its data folder (whose loose files the
-// launcher removes) so a test can tell a clean stop from a termination.
+// launcher removes) so a test can tell a clean stop from a termination. It
+// leaves "started" there as soon as it runs.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -39,6 +40,8 @@ std::string DataDir(const std::string& optionFile) {
 int main(int argc, char** argv) {
   const std::string port = Option(argc, argv, "--port");
   if (port.empty()) return 2;
+  const std::string dataDir = DataDir(Option(argc, argv, "--defaults-file"));
+  if (!dataDir.empty()) std::ofstream(dataDir + "/../started") << "started\n";
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   SOCKET server = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -53,7 +56,6 @@ int main(int argc, char** argv) {
   HANDLE shutdown = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
   WaitForSingleObject(shutdown, INFINITE);
   closesocket(server);
-  const std::string dataDir = DataDir(Option(argc, argv, "--defaults-file"));
   if (!dataDir.empty()) std::ofstream(dataDir + "/../clean-shutdown") << "stopped\n";
   return 0;
 }

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -112,6 +114,78 @@ int Launcher::Stop(int signal) {
   kill(pid_, signal);
   int status = 0;
   const bool ended = test::WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 60s);
+  if (!ended) return -1;
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TerminalRun::TerminalRun(const std::string& folder) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "LODESTACK_SHOWCMD=", 18) != 0) env.emplace_back(*e);
+  }
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
+  if (pid_ == 0) {
+    if (chdir(folder.c_str()) == 0) {
+      char program[] = "./lodestack";
+      char* argv[] = {program, nullptr};
+      execve(program, argv, envp.data());
+    }
+    _exit(127);
+  }
+}
+
+TerminalRun::~TerminalRun() {
+  if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
+    for (pid_t pid : Descendants(pid_)) kill(pid, SIGKILL);
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (master_ >= 0) close(master_);
+}
+
+void TerminalRun::ReadAvailable(int timeoutMs) {
+  pollfd p{master_, POLLIN, 0};
+  if (master_ < 0 || poll(&p, 1, timeoutMs) <= 0) return;
+  char buffer[1024];
+  const ssize_t got = read(master_, buffer, sizeof buffer);
+  if (got > 0) output_.append(buffer, static_cast<std::size_t>(got));
+}
+
+int TerminalRun::WaitForHome() {
+  const std::string marker = "running at http://127.0.0.1:";
+  int port = 0;
+  test::WaitUntil(
+      [&] {
+        ReadAvailable(50);
+        const std::size_t at = output_.find(marker);
+        if (at != std::string::npos) port = std::atoi(output_.c_str() + at + marker.size());
+        return port != 0 || waitpid(pid_, nullptr, WNOHANG) != 0;
+      },
+      60s);
+  return port;
+}
+
+void TerminalRun::Type(const std::string& keys) {
+  if (master_ >= 0) (void)write(master_, keys.data(), keys.size());
+}
+
+void TerminalRun::Close() {
+  if (master_ >= 0) close(master_);
+  master_ = -1;
+}
+
+int TerminalRun::WaitForExit() {
+  int status = 0;
+  const bool ended = test::WaitUntil(
+      [&] {
+        ReadAvailable(10);
+        return waitpid(pid_, &status, WNOHANG) == pid_;
+      },
+      60s);
   if (!ended) return -1;
   pid_ = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

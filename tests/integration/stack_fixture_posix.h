@@ -41,6 +41,33 @@ class Launcher {
   std::string log_;
 };
 
+// The program started as a user starts it: `./lodestack` in its folder, in
+// a terminal of its own (a pseudo-terminal), without the relaunch marker.
+class TerminalRun {
+ public:
+  explicit TerminalRun(const std::string& folder);
+  ~TerminalRun();
+  TerminalRun(const TerminalRun&) = delete;
+  TerminalRun& operator=(const TerminalRun&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // Waits for "running at http://127.0.0.1:<port>"; the port, or 0.
+  int WaitForHome();
+  std::string Output() const { return output_; }
+  // Types a character as the user would (Ctrl+C is "\x03").
+  void Type(const std::string& keys);
+  // Closes the terminal, as closing its window does.
+  void Close();
+  // Waits for the program to end; its exit code, or -1.
+  int WaitForExit();
+
+ private:
+  void ReadAvailable(int timeoutMs);
+  pid_t pid_ = -1;
+  int master_ = -1;
+  std::string output_;
+};
+
 class Tree {
  public:
   Tree(const test::TempFolder& temp, const std::string& name, const TreeOptions& options = {});

@@ -2,6 +2,7 @@
 // the tree tools/make-stack built, started and stopped by the launcher.
 #include <signal.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "integration/stack_fixture_posix.h"
@@ -131,8 +132,8 @@ TEST_F(StackTest, TwoCopiesInDifferentFoldersRunSideBySide) {
   EXPECT_EQ(second.Stop(SIGTERM), 0);
 }
 
-TEST_F(StackTest, RowsWrittenThroughPhpSurviveARestart) {
-  Tree tree(temp_, "stack", {.config = ConfigWith("18120")});
+// A page that adds a row (?add=) and lists every row written so far.
+void WriteRowsPage(const Tree& tree) {
   test::WriteFile(tree.root() + "/www/rows.php", R"php(<?php
 mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
 $db = new mysqli('127.0.0.1', 'root', '', '', (int) ini_get('mysqli.default_port'));
@@ -141,6 +142,20 @@ $db->query('CREATE TABLE IF NOT EXISTS survive.notes (note VARCHAR(40))');
 if (isset($_GET['add'])) $db->query("INSERT INTO survive.notes VALUES ('" . $db->real_escape_string($_GET['add']) . "')");
 foreach ($db->query('SELECT note FROM survive.notes') as $row) echo 'note:', $row['note'], "\n";
 )php");
+}
+
+// No process of the tree's own programs (the launcher and its guard, the
+// web server, the database server) runs.
+bool NothingOfTheTreeRuns(const Tree& tree) {
+  for (const std::string& program :
+       {tree.program(), tree.root() + "/bin/Apache/Apache", tree.root() + "/bin/mysql/bin/mysqld"})
+    if (!THi::FindProcessesByPath(program).empty()) return false;
+  return true;
+}
+
+TEST_F(StackTest, RowsWrittenThroughPhpSurviveARestart) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18120")});
+  WriteRowsPage(tree);
   {
     Launcher launcher(tree.program(), temp_.path());
     const int port = launcher.WaitForHome();
@@ -157,20 +172,102 @@ foreach ($db->query('SELECT note FROM survive.notes') as $row) echo 'note:', $ro
   EXPECT_EQ(again.Stop(SIGTERM), 0);
 }
 
-TEST_F(StackTest, KillingTheLauncherLeavesNoServerRunning) {
+// Killed at any moment of its start-up, or after it, the launcher leaves no
+// server behind: the database server, still starting up or not, is asked to
+// stop until it does, so the data written before survives. The moments lie
+// densely where the database server starts: a stop request there is what
+// MariaDB loses (and then hangs until it is ended).
+TEST_F(StackTest, KillingTheLauncherAtAnyMomentLeavesNothingRunning) {
   Tree tree(temp_, "stack", {.config = ConfigWith("18130")});
+  WriteRowsPage(tree);
+  {
+    Launcher launcher(tree.program(), temp_.path());
+    const int port = launcher.WaitForHome();
+    ASSERT_GT(port, 0) << launcher.Output();
+    PageOnceTheDatabaseAnswers(port);
+    ASSERT_NE(HttpGet(port, "/rows.php?add=before").find("note:before"), std::string::npos);
+    ASSERT_EQ(launcher.Stop(SIGTERM), 0);
+  }
+  std::vector<int> moments;
+  for (int ms = 0; ms < 400; ms += 15) moments.push_back(ms);
+  // -1: once the start page has answered.
+  for (int ms : {600, 1000, 1800, -1}) moments.push_back(ms);
+  for (int ms : moments) {
+    SCOPED_TRACE("killed after " + std::to_string(ms) + " ms");
+    Launcher launcher(tree.program(), temp_.path());
+    if (ms >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (ms < 0) PageOnceTheDatabaseAnswers(launcher.WaitForHome());
+    launcher.Stop(SIGKILL);
+    EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }, 20s));
+  }
+  Launcher again(tree.program(), temp_.path());
+  const int port = again.WaitForHome();
+  ASSERT_GT(port, 0) << again.Output();
+  PageOnceTheDatabaseAnswers(port);
+  EXPECT_NE(HttpGet(port, "/rows.php").find("note:before"), std::string::npos);
+  EXPECT_EQ(again.Stop(SIGTERM), 0);
+}
+
+// Started from a terminal as a user starts it, the launcher stays the
+// terminal's program: Ctrl+C, or closing the terminal, stops the stack
+// through its shut-down, and nothing of the run is left in the temporary
+// folder.
+TEST_F(StackTest, CtrlCOrAClosedTerminalStopsTheStackCleanly) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18160")});
+  const std::string hash = THi::Md5Hex(std::filesystem::canonical(tree.program()).string());
+  for (const bool closeTerminal : {false, true}) {
+    SCOPED_TRACE(closeTerminal ? "terminal closed" : "Ctrl+C");
+    TerminalRun run(tree.root());
+    const int port = run.WaitForHome();
+    ASSERT_GT(port, 0) << run.Output();
+    EXPECT_EQ(run.Output().find("Stack Test is running at http://127.0.0.1:"), 0u) << run.Output();
+    // The program the terminal started is the launcher itself.
+    EXPECT_GE(Descendants(run.pid()).size(), 3u);
+    PageOnceTheDatabaseAnswers(port);
+    if (closeTerminal) {
+      run.Close();
+    } else {
+      run.Type("\x03");
+    }
+    EXPECT_EQ(run.WaitForExit(), 0) << run.Output();
+    EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }, 20s));
+    EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
+    for (const std::string& name : test::EntriesOf(THi::GetTempDir()))
+      EXPECT_EQ(name.find(hash), std::string::npos) << name << " is left in the temporary folder";
+  }
+}
+
+// PHP applications name the database host "localhost", which PHP's drivers
+// take to mean a Unix socket: the stack's own, whatever port it runs on.
+TEST_F(StackTest, PhpReachesTheStacksDatabaseAsLocalhostAndByItsPort) {
+  test::Listener taken(3306);
+  if (!taken.ok()) {
+    ASSERT_TRUE(THi::IsPortInUse(3306, true)) << "3306 is neither ours nor taken";
+  }
+  Tree tree(temp_, "stack", {.config = ConfigWith("18170")});
+  test::WriteFile(tree.root() + "/www/hosts.php", R"php(<?php
+mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
+$port = (int) ini_get('mysqli.default_port');
+$ask = function ($name, $connect) {
+  try { echo $name, ':', $connect(), "\n"; } catch (Throwable $e) { echo $name, ' failed: ', $e->getMessage(), "\n"; }
+};
+$ask('mysqli localhost', fn() => (new mysqli('localhost', 'root', ''))->query('SELECT @@port')->fetch_row()[0]);
+$ask('mysqli 127.0.0.1', fn() => (new mysqli('127.0.0.1', 'root', '', '', $port))->query('SELECT @@port')->fetch_row()[0]);
+$ask('pdo localhost', fn() => (new PDO('mysql:host=localhost', 'root', ''))->query('SELECT @@port')->fetchColumn());
+$ask('pdo 127.0.0.1', fn() => (new PDO("mysql:host=127.0.0.1;port=$port", 'root', ''))->query('SELECT @@port')->fetchColumn());
+$ask('charset', fn() => (new mysqli('localhost', 'root', ''))->query('SELECT @@character_set_server')->fetch_row()[0]);
+)php");
   Launcher launcher(tree.program(), temp_.path());
-  ASSERT_GT(launcher.WaitForHome(), 0) << launcher.Output();
-  const std::vector<pid_t> children = Descendants(launcher.pid());
-  ASSERT_FALSE(children.empty());
-  launcher.Stop(SIGKILL);
-  EXPECT_TRUE(test::WaitUntil(
-      [&] {
-        for (pid_t pid : children)
-          if (Alive(pid)) return false;
-        return true;
-      },
-      30s));
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  PageOnceTheDatabaseAnswers(port);
+  const std::string dbPort = IniValue(tree.WorkDir() + "/my.ini", "mysqld", "port");
+  EXPECT_NE(dbPort, "3306");
+  const std::string page = HttpGet(port, "/hosts.php");
+  for (const char* way : {"mysqli localhost", "mysqli 127.0.0.1", "pdo localhost", "pdo 127.0.0.1"})
+    EXPECT_NE(page.find(std::string(way) + ":" + dbPort + "\n"), std::string::npos) << way << "\n" << page;
+  EXPECT_NE(page.find("charset:utf8mb4"), std::string::npos) << page;
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
 }
 
 TEST_F(StackTest, WithoutTheDatabaseTheWebServerStillStarts) {

@@ -2,12 +2,16 @@
 // and database servers: a web server that runs as a parent and a child and
 // listens where httpd.conf says, a database server that listens on its port
 // and stops cleanly on its shutdown event.
+#include <winsock2.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "support/test_support.h"
+#include "util/wide.h"
 
 namespace {
 
@@ -24,6 +28,42 @@ void AskToQuit(TProcessId pid) {
     if (entry.th32OwnerProcessID == pid) PostThreadMessageW(entry.th32ThreadID, WM_QUIT, 0, 0);
   }
   CloseHandle(snapshot);
+}
+
+// True when a server accepts connections on the port of 127.0.0.1. Asked by
+// connecting: a trial bind would hold the port for a moment, and a server
+// binding it in that moment would fail to start.
+bool Accepts(int port) {
+  static const bool ready = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  const SOCKET probe = ready ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
+  if (probe == INVALID_SOCKET) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool accepted = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  closesocket(probe);
+  return accepted;
+}
+
+// Starts the program as its relaunch starts it: with the marker, so the
+// process started is the launcher itself.
+TProcessId StartLauncher(const std::string& program) {
+  std::wstring commandLine = L"\"" + wide::FromUtf8(program) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = kRelaunchMarker;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return 0;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return info.dwProcessId;
 }
 
 class StandInStackTest : public test::TempFolderTest {
@@ -48,6 +88,15 @@ class StandInStackTest : public test::TempFolderTest {
       for (TProcessId pid : THi::FindProcessesByPath(Path(program))) THi::KillProcess(pid);
   }
   std::string WorkDir() { return THi::GetTempDir() + "\\" + THi::Md5Hex(Path("lodestack.exe")); }
+  // The programs of the tree that still run, by name.
+  std::string StillRunning() {
+    std::string running;
+    for (const char* program : {"lodestack.exe", "bin\\Apache\\Apache.exe", "bin\\mysql\\bin\\mysqld.exe"})
+      for (TProcessId pid : THi::FindProcessesByPath(Path(program)))
+        running += std::string(" ") + program + "(" + std::to_string(pid) + " of " +
+                   std::to_string(THi::GetParentProcessId(pid)) + ")";
+    return running;
+  }
 };
 
 TEST_F(StandInStackTest, StartsBothServersAndStopsThemOnClose) {
@@ -68,14 +117,18 @@ TEST_F(StandInStackTest, StartsBothServersAndStopsThemOnClose) {
   const int port = std::atoi(httpd.c_str() + listen + 17);
   EXPECT_GT(port, 18300);
   EXPECT_EQ(THi::ReadIniValue(work + "\\Config.ini", "INI", "port"), "18300");
-  EXPECT_TRUE(test::WaitUntil([&] { return THi::IsPortInUse(port, true); }));
+  EXPECT_TRUE(test::WaitUntil([&] { return Accepts(port); }));
   const std::string dbPort = THi::ReadIniValue(work + "\\my.ini", "mysqld", "port");
   EXPECT_EQ(THi::ReadIniValue(work + "\\php.ini", "MySQL", "mysql.default_port"), dbPort);
-  EXPECT_TRUE(test::WaitUntil([&] { return THi::IsPortInUse(std::stoi(dbPort), true); }));
+  EXPECT_TRUE(test::WaitUntil([&] { return Accepts(std::stoi(dbPort)); }));
 
-  const TProcessIdList launchers = THi::FindProcessesByPath(Path("lodestack.exe"));
-  ASSERT_EQ(launchers.size(), 1u) << "the relaunch has ended, the launcher runs";
-  AskToQuit(launchers[0]);
+  // The relaunch has ended; the launcher runs, and the database server's
+  // guard, the launcher's child.
+  TProcessId launcher = 0;
+  for (TProcessId pid : THi::FindProcessesByPath(Path("lodestack.exe")))
+    if (THi::GetProcessPath(THi::GetParentProcessId(pid)).empty()) launcher = pid;
+  ASSERT_NE(launcher, 0u);
+  AskToQuit(launcher);
   EXPECT_TRUE(test::WaitUntil([&] {
     return THi::FindProcessesByPath(Path("lodestack.exe")).empty() &&
            THi::FindProcessesByPath(apache).empty() && THi::FindProcessesByPath(mysqld).empty();
@@ -84,6 +137,30 @@ TEST_F(StandInStackTest, StartsBothServersAndStopsThemOnClose) {
   EXPECT_FALSE(THi::FileExists(Path("data\\loose.txt")));
   // The database server was asked to stop, and did so by itself.
   EXPECT_TRUE(THi::FileExists(Path("clean-shutdown")));
+}
+
+// Killed at any moment of its start-up, or after it, the launcher leaves no
+// server behind, and the database server is asked to stop rather than
+// terminated.
+TEST_F(StandInStackTest, KillingTheLauncherAtAnyMomentLeavesNothingRunning) {
+  const std::string apache = Path("bin\\Apache\\Apache.exe");
+  // -1: once the web server is ready.
+  for (int ms : {0, 50, 150, 300, 600, 1200, -1}) {
+    SCOPED_TRACE("killed after " + std::to_string(ms) + " ms");
+    std::filesystem::remove(test::U8Path(Path("started")));
+    std::filesystem::remove(test::U8Path(Path("clean-shutdown")));
+    const TProcessId launcher = StartLauncher(Path("lodestack.exe"));
+    ASSERT_NE(launcher, 0u);
+    if (ms >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (ms < 0) {
+      ASSERT_TRUE(test::WaitUntil([&] { return THi::FindProcessesByPath(apache).size() >= 2; }, 60s));
+    }
+    THi::KillProcess(launcher);
+    EXPECT_TRUE(test::WaitUntil([&] { return StillRunning().empty(); }, 20s)) << StillRunning();
+    if (THi::FileExists(Path("started"))) {
+      EXPECT_TRUE(THi::FileExists(Path("clean-shutdown"))) << "the database server was terminated";
+    }
+  }
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ ln -sfn "$work/cd" "$WINEPREFIX/dosdevices/r:"
 cat "$work/report.txt"
 value() { sed -n "s/^$1=//p" "$work/report.txt" | tr -d '\r'; }
 workdir=$(value workdir)
+set +e  # from here every check reports, failed or not
 check "R: is a CD-ROM drive to the program" test "$(value cdrom)" = 1
 check "the bin folder is the work folder's bin" test "$(value bindir)" = "$workdir\\bin"
 unixwork=$("$wine_run" winepath -u "$workdir" | tr -d '\r')

@@ -18,6 +18,7 @@ class FakeRoles : public EntryRoles {
 
   void DownSize(const TArgs&) override { calls.push_back("downsize"); }
   void Splash(const std::string&) override { calls.push_back("splash"); }
+  void Guard(const TArgs&) override { calls.push_back("guard"); }
   void Setup(const TArgs&) override { calls.push_back("setup"); }
   void Patch(const std::string& word, const std::string&, const std::string&) override {
     calls.push_back("patch " + word);
@@ -54,9 +55,10 @@ TEST(RunEntry, WithArgumentsRunsOneModeThenEndsWhateverTheMarker) {
   }
 }
 
-// The real program file. Started as the shell starts it, it is two
-// processes in sequence: the first starts the second with the marker and
-// ends; the second takes the interactive role and starts no other. The
+// The real program file. Started as the shell starts it, it relaunches with
+// the marker (two processes in sequence on Windows, the same process again
+// on Linux), and the relaunched program takes the interactive role and
+// starts no other. The
 // interactive role first takes the instance mutex and ends at once when the
 // name is taken, so the tests hold that name: the second process then ends
 // by itself instead of starting the servers. Each test runs its own copy of
@@ -80,10 +82,10 @@ void ExpectProcesses(const test::ProcessTree& tree, int count) {
   for (int code : tree.otherExitCodes) EXPECT_EQ(code, 0);
 }
 
-TEST_F(ProgramTest, WithoutArgumentsIsTwoProcessesInSequence) {
+TEST_F(ProgramTest, WithoutArgumentsRelaunchesOnce) {
   const test::ProcessTree tree = Run({}, std::nullopt);
   if (!tree.skipReason.empty()) GTEST_SKIP() << tree.skipReason;
-  ExpectProcesses(tree, 2);
+  ExpectProcesses(tree, test::kRelaunchProcesses);
 }
 
 TEST_F(ProgramTest, WithTheMarkerStartsNoOtherProcess) {

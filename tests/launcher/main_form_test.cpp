@@ -21,12 +21,10 @@ const std::string kDefaultConfig =
 
 class MainFormConfig : public test::TempFolderTest {
  protected:
-  // A TfrmMain whose working Config.ini holds the given text.
-  TfrmMain FormWith(const std::string& text) {
-    TfrmMain form;
+  // Gives the form a working Config.ini that holds the given text.
+  void Configure(TfrmMain& form, const std::string& text) {
     form.FConfigIni = Path("Config.ini");
     test::WriteFile(form.FConfigIni, text);
-    return form;
   }
 
   // Runs resource_child (or a copy) with a verb whose result it writes to a file.
@@ -97,11 +95,12 @@ TEST_F(MainFormConfig, AHandEditOfTheWorkingFileHasNoLastingEffect) {
 }
 
 TEST_F(MainFormConfig, OnlyExactlyZeroIsOff) {
-  TfrmMain form = FormWith("[INI]\r\ntitle=No switches at all\r\n");
+  TfrmMain form;
+  Configure(form, "[INI]\r\ntitle=No switches at all\r\n");
   EXPECT_TRUE(form.ConfigIsOn("fullscreen")) << "a missing fullscreen starts full-screen";
   EXPECT_TRUE(form.ConfigIsOn("brand")) << "a missing brand behaves as a branded copy";
 
-  form = FormWith("[ini]\r\nFullScreen=0\r\nbrand= 0 \r\ntoolbar=\r\nstatusbar=00\r\ntrayicon=no\r\n");
+  Configure(form, "[ini]\r\nFullScreen=0\r\nbrand= 0 \r\ntoolbar=\r\nstatusbar=00\r\ntrayicon=no\r\n");
   EXPECT_FALSE(form.ConfigIsOn("fullscreen")) << "names compare without regard to case";
   EXPECT_FALSE(form.ConfigIsOn("brand")) << "blanks around the value do not count";
   EXPECT_TRUE(form.ConfigIsOn("toolbar")) << "an empty value is on";
@@ -110,13 +109,15 @@ TEST_F(MainFormConfig, OnlyExactlyZeroIsOff) {
 }
 
 TEST_F(MainFormConfig, AQuotedTitleReadsWithoutItsQuotes) {
-  TfrmMain form = FormWith("[INI]\r\ntitle=\"My Program\"\r\nport=80\r\n");
+  TfrmMain form;
+  Configure(form, "[INI]\r\ntitle=\"My Program\"\r\nport=80\r\n");
   EXPECT_EQ(form.ReadConfig("title"), "My Program");
   EXPECT_EQ(form.ReadConfig("missing"), "");
 }
 
 TEST_F(MainFormConfig, WriteConfigChangesOneKeyInTheWorkingFile) {
-  TfrmMain form = FormWith(kDefaultConfig);
+  TfrmMain form;
+  Configure(form, kDefaultConfig);
   form.WriteConfig("port", "8080");
   form.WriteConfig("ip", "all");
   EXPECT_EQ(form.ReadConfig("port"), "8080");

@@ -22,6 +22,7 @@ class FakeModes : public ModeHandlers {
     downSizeFlags = flags;
   }
   void Splash(const std::string& configIni) override { calls.push_back("splash " + configIni); }
+  void Guard(const TArgs& args) override { calls.push_back("guard " + args[2] + " " + args[3]); }
   void Setup(const TArgs& args) override {
     calls.push_back("setup");
     setupArgs = args;
@@ -92,6 +93,11 @@ TEST(DispatchMode, SplashNeedsAnExistingConfigFile) {
   EXPECT_EQ(Dispatch({kProgram, "SPLASH", kConfig, "more"}), Calls{"splash " + kConfig});
   EXPECT_TRUE(Dispatch({kProgram, "splash", kMissing}).empty());
   EXPECT_TRUE(Dispatch({kProgram, "splash"}).empty());
+}
+
+TEST(DispatchMode, GuardNeedsTheLauncherAndTheServer) {
+  EXPECT_EQ(Dispatch({kProgram, "guard", "12", "34"}), Calls{"guard 12 34"});
+  EXPECT_TRUE(Dispatch({kProgram, "guard", "12"}).empty());
 }
 
 TEST(DispatchMode, SetupNeedsAnExistingTargetAndGetsEveryArgument) {

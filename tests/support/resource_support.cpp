@@ -142,8 +142,11 @@ const char* const kWineKeepsDeletedResources =
     "resources are still there; their removal is checked on Linux (and holds on Windows itself)";
 
 ScopedTempDir::ScopedTempDir(const std::string& folder) {
-  // Linux takes a private folder only (closed to other users).
-  fs::permissions(U8Path(folder), fs::perms::owner_all, fs::perm_options::replace);
+  // Linux takes a private folder only: closed to other users, who may only
+  // pass through when the launcher runs as root.
+  const fs::perms passThrough =
+      RunningAsRoot() ? fs::perms::group_exec | fs::perms::others_exec : fs::perms::none;
+  fs::permissions(U8Path(folder), fs::perms::owner_all | passThrough, fs::perm_options::replace);
   for (const char* name : {"XDG_RUNTIME_DIR", "TMP", "TEMP"})
     env_.push_back(std::make_unique<ScopedEnv>(name, folder));
 }

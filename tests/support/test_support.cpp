@@ -74,6 +74,14 @@ std::string ReadFile(const std::string& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::set<std::string> EntriesOf(const std::string& folder) {
+  std::set<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(U8Path(folder), error))
+    names.insert(PathText(entry.path().filename()));
+  return names;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!condition()) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ extern const char kSep;
 extern const char* const kExeSuffix;
 // On Windows a child can read the raw command line it was started with.
 extern const bool kChildSeesRawCommandLine;
+// Processes a start without arguments takes: Windows starts a second process
+// with the relaunch marker; Linux runs the program again in the same one.
+extern const int kRelaunchProcesses;
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 // Its root is taken once per run, so tests that change TMPDIR do not move it.
@@ -76,6 +80,8 @@ std::string PathAsItsProgramSeesIt(const std::string& program);
 // Whole files, byte for byte.
 void WriteFile(const std::string& file, const std::string& bytes);
 std::string ReadFile(const std::string& file);  // empty when missing
+// The names in a folder (none when it is missing).
+std::set<std::string> EntriesOf(const std::string& folder);
 
 // Polls until the condition holds; false after the limit.
 bool WaitUntil(const std::function<bool()>& condition,

@@ -24,6 +24,7 @@ namespace test {
 const char kSep = '/';
 const char* const kExeSuffix = "";
 const bool kChildSeesRawCommandLine = false;
+const int kRelaunchProcesses = 1;
 
 fs::path SystemTempRoot() {
   const char* tmp = std::getenv("TMPDIR");

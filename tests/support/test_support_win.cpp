@@ -11,6 +11,7 @@ namespace test {
 const char kSep = '\\';
 const char* const kExeSuffix = ".exe";
 const bool kChildSeesRawCommandLine = true;
+const int kRelaunchProcesses = 2;
 
 namespace {
 

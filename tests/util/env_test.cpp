@@ -103,14 +103,19 @@ class PrivateTempTest : public test::TempFolderTest {
   std::string expected_ = temp_ / ("lodestack-" + std::to_string(geteuid()));
 };
 
+// Others may only pass through, and only when the web server serves as
+// another user (the launcher runs as root).
 TEST_F(PrivateTempTest, IsAFolderOfOurOwnClosedToOthers) {
+  const mode_t mode = test::RunningAsRoot() ? 0711 : 0700;
   EXPECT_EQ(THi::GetTempDir(), expected_);
-  struct stat st {};
-  ASSERT_EQ(lstat(expected_.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISDIR(st.st_mode));
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  EXPECT_EQ(st.st_uid, geteuid());
   EXPECT_EQ(THi::GetWorkDir(), expected_ + "/" + THi::GetInstanceHash());
+  for (const std::string& folder : {expected_, THi::GetWorkDir()}) {
+    struct stat st {};
+    ASSERT_EQ(lstat(folder.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, mode) << folder;
+    EXPECT_EQ(st.st_uid, geteuid());
+  }
 }
 
 TEST_F(PrivateTempTest, APlantedSymbolicLinkIsRefused) {
@@ -146,6 +151,13 @@ TEST_F(PrivateTempTest, AUsableRuntimeFolderIsPreferred) {
   const std::string runtime = Path("run");
   fs::create_directory(runtime);
   fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+  if (test::RunningAsRoot()) {
+    // Closed to the web server's user, root's runtime folder is not used.
+    test::ScopedEnv useRuntime("XDG_RUNTIME_DIR", runtime);
+    EXPECT_EQ(THi::GetTempDir(), expected_);
+    fs::permissions(runtime, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::replace);
+  }
   test::ScopedEnv useRuntime("XDG_RUNTIME_DIR", runtime);
   EXPECT_EQ(THi::GetTempDir(), runtime);
 }

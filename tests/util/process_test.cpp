@@ -152,6 +152,15 @@ TEST_F(ProcessTest, ProcessIdsThatExistAndThatDoNot) {
                              test::U8Path(THi::GetProgramFile())));
 }
 
+// A handle that names no window never equals a real process id; bringing
+// it to the front does nothing.
+TEST_F(ProcessTest, AHandleThatNamesNoWindowHasNoProcess) {
+  EXPECT_EQ(THi::GetWindowProcessId(0), 4294967295u);
+  EXPECT_EQ(THi::GetWindowProcessId(0x7ffff123), 4294967295u);
+  THi::ForceForeground(0);
+  THi::ForceForeground(0x7ffff123);
+}
+
 TEST_F(ProcessTest, AnEndedChildNoLongerExists) {
   // Nobody waits for this child: it must not linger as a process.
   const TProcessId pid = THi::RunProgram(ChildProgram(), "exit 3", "", kShowNormal);

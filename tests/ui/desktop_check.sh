@@ -1,0 +1,460 @@
+#!/usr/bin/env bash
+# The launcher's window on a desktop, from outside, as a user would use it:
+# under Xvfb, with the real servers of the tree tools/make-stack built.
+#   desktop_check.sh PROGRAM STACK_TREE   (exit code 77: skipped)
+# PROGRAM is the built program file. Screenshots go to $LODESTACK_SHOTS when
+# it names a folder.
+set -uo pipefail
+program=$(realpath "$1") shared=$(realpath "$2")
+
+if [ "${3:-}" != --inside ]; then
+  for tool in xvfb-run xdotool xwininfo trayer import convert identify; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+  done
+  [ -x "$shared/bin/Apache/Apache" ] || { echo "skipped: $shared holds no stack"; exit 77; }
+  # -noreset: with its last client gone the server would reset, and a
+  # window opened in that moment would find no display.
+  exec xvfb-run -a -s "-screen 0 1280x800x24 -noreset" bash "$0" "$program" "$shared" --inside
+fi
+
+export NO_AT_BRIDGE=1
+work=$(mktemp -d)
+# As root the web server serves as another user, who must reach the trees.
+chmod 755 "$work"
+shots=${LODESTACK_SHOTS:-}
+# What the program opens in the desktop's applications is written down instead.
+mkdir -p "$work/fakebin"
+printf '#!/bin/sh\necho "$*" >>"%s/opened"\n' "$work" >"$work/fakebin/xdg-open"
+chmod +x "$work/fakebin/xdg-open"
+export PATH="$work/fakebin:$PATH"
+launcher= tray=
+cleanup() {
+  [ -z "$launcher" ] || kill -9 "$launcher" 2>/dev/null
+  [ -z "$tray" ] || kill -9 "$tray" 2>/dev/null
+  pkill -9 -f "^$work/" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+source "$(dirname "$0")/../support/check.sh"
+running() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat" 2>/dev/null; }
+shot() { [ -z "$shots" ] || import -window root "$shots/$1.png"; }
+
+# A tree of its own: the program and the web server copied (the launcher
+# ends every process of its web server file), the rest linked.
+make_tree() {  # make_tree <folder> <Config.ini text>
+  local tree=$1
+  mkdir -p "$tree/bin" "$tree/www"
+  cp "$program" "$tree/lodestack"
+  cp -a "$shared/bin/Apache" "$tree/bin/Apache"
+  ln -s "$shared/bin/php" "$tree/bin/php"
+  ln -s "$shared/bin/mysql" "$tree/bin/mysql"
+  cp "$shared/bin/Favorites.ini" "$tree/bin/"
+  cp "$shared/www/index.php" "$tree/www/"
+  cp -a "$shared/data" "$tree/data"
+  printf '%s' "$2" >"$tree/new.ini"
+  "$program" /config "$tree/lodestack" "$tree/new.ini"
+}
+config() {  # config <title> <port> [more lines]
+  printf '[INI]\r\nfullscreen=0\r\ntitle=%s\r\nport=%s\r\nip=127.0.0.1\r\ncopyfilestoharddisk=0\r\nbrand=0%s' "$1" "$2" "${3:-}"
+}
+# Starts the tree's program as a user does; its output in $work/out.
+start() {
+  (cd "$1" && exec ./lodestack) >"$work/out" 2>&1 &
+  launcher=$!
+}
+# The visible windows of the launcher (not of its splash) with this title.
+window_titled() { xdotool search --all --onlyvisible --pid "$launcher" --name "^$1\$" 2>/dev/null | head -n 1; }
+has_title() { test -n "$(window_titled "$1")"; }
+wait_title() { within "${2:-30}" has_title "'$1'"; }
+geometry() {  # geometry <window>: "left top width height"
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+nothing_runs() { ! pgrep -f "^$1/(lodestack|bin/Apache/Apache)" >/dev/null && ! pgrep -f "mysqld --defaults-file=.*" -a | grep -q "$1"; }
+# Stops the launcher as the session's end does, and waits for it.
+stop() {
+  kill -TERM "$launcher" 2>/dev/null
+  within 30 '! running "$launcher"' && wait "$launcher" 2>/dev/null
+  launcher=
+}
+# The address box is beside the tool bar, Back to Home are its first buttons.
+click() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+# Without a window manager the last window mapped is on top: the tray goes
+# over the maximised window before its icon is clicked.
+click_icon() {
+  local ix iy iw ih
+  xdotool windowraise "$(panel)"
+  read -r ix iy iw ih <<<"$(geometry "$(icon_window)")"
+  click $((ix + iw / 2)) $((iy + ih / 2)) "${1:-1}"
+}
+go_to() {
+  click 900 35
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 5 "$1"
+  xdotool key Return
+}
+BACK=47 FORWARD=136 HOME=403
+
+ended() {  # ended <seconds>: the launcher ended within them; its exit code in $code
+  within "$1" '! running "$launcher"' || return 1
+  wait "$launcher"
+  code=$?
+  launcher=
+}
+# The tray host, and the icon embedded in its window.
+start_tray() {
+  trayer --edge top --align right --widthtype request --height 24 --transparent false >>"$work/trayer.log" 2>&1 &
+  tray=$!
+}
+stop_tray() {
+  kill "$tray" 2>/dev/null
+  wait "$tray" 2>/dev/null
+  tray=
+}
+panel() { xdotool search --onlyvisible --class trayer 2>/dev/null | head -n 1; }
+icon_window() {  # the icon embedded in the tray host's window
+  local panel
+  panel=$(panel)
+  [ -n "$panel" ] || return 1
+  xwininfo -children -id "$panel" | awk '/^ +0x/ && /[0-9]+x[0-9]+\+/ {print $1}' | while read -r child; do
+    if xwininfo -id "$child" | grep -q "IsViewable" && [ "$(geometry "$child" | awk '{print $3}')" -gt 1 ]; then
+      echo "$child"
+      break
+    fi
+  done
+}
+# The icon's own window in the tray carries the tip as its name too: the
+# main window is the one as wide as the screen.
+main_window() { for w in $(xdotool search --all --onlyvisible --pid "$launcher" --name "^$1\$" 2>/dev/null); do
+    [ "$(geometry "$w" | awk '{print $3}')" -ge 1000 ] && echo "$w"; done | head -n 1; }
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+# The tray menu: a window of the launcher's that is narrow and tall.
+menu() { xdotool search --onlyvisible --pid "$launcher" 2>/dev/null | while read -r w; do
+    read -r _ _ mw mh <<<"$(geometry "$w")"
+    [ "$mw" -lt 400 ] && [ "$mh" -gt 100 ] && echo "$w"; done | head -n 1; }
+# Opens the tray menu and picks the entry that many steps down from the top.
+tray_entry() {
+  click_icon 3
+  within 10 'test -n "$(menu)"'
+  sleep 0.3
+  for _ in $(seq "$1"); do xdotool key Down; done
+  xdotool key Return
+}
+# A page that writes a row (?put=1) and counts the rows.
+cat >"$work/db.php" <<'PHP'
+<?php
+$db = new mysqli('localhost', 'root', '', 'mysql');
+$db->query('CREATE DATABASE IF NOT EXISTS kept');
+$db->query('CREATE TABLE IF NOT EXISTS kept.notes (note VARCHAR(40))');
+if (isset($_GET['put'])) $db->query("INSERT INTO kept.notes VALUES ('written before')");
+$db->query('FLUSH TABLES');
+echo $db->query('SELECT COUNT(*) FROM kept.notes')->fetch_row()[0];
+PHP
+# A section runs when $DESKTOP_ONLY is empty or names it.
+wanted() { [ -z "${DESKTOP_ONLY:-}" ] || [[ " $DESKTOP_ONLY " == *" $1 "* ]]; }
+
+section_main() {
+echo "== the main window with the start page, navigation, popups, a silent engine"
+tree=$work/one
+make_tree "$tree" "$(config "Desk Test" 18400)"
+cat >"$tree/www/one.html" <<'HTML'
+<title>One</title><a href="two.html">two</a>
+HTML
+cat >"$tree/www/two.html" <<'HTML'
+<title>Two</title>
+HTML
+cat >"$tree/www/popup.html" <<'HTML'
+<title>Opener</title>
+<script>window.open('target.html', 'p', 'left=100,top=50,width=400,height=300,menubar=no,toolbar=no,location=no,status=no');</script>
+HTML
+cat >"$tree/www/target.html" <<'HTML'
+<title>Popup target</title><p>A window of its own.
+HTML
+cat >"$tree/www/alert.html" <<'HTML'
+<title>Before</title><script>alert('no dialog'); confirm('none either'); document.title = 'After alert';</script>
+HTML
+cat >"$tree/www/slow.php" <<'HTML'
+<?php
+echo '<title>Slow</title>', str_repeat(' ', 8192);
+for ($i = 0; $i < 12; $i++) { echo '<p>', $i, str_repeat(' ', 4096), "\n"; @ob_flush(); flush(); usleep(400000); }
+HTML
+cat >"$tree/www/close.html" <<'HTML'
+<title>Closing</title><script>setTimeout(function () { window.close(); }, 300);</script>
+HTML
+start "$tree"
+check "the window shows the start page, its title as caption" wait_title "Desk Test" 60
+port=$(sed -n 's/.*running at http:\/\/127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/out" | head -n 1)
+main=$(window_titled "Desk Test")
+check "the window is maximised" test "$(geometry "$main")" = "0 0 1280 800"
+check "the first line said where the stack runs" has "$(head -n 1 "$work/out")" "Desk Test is running at http://127.0.0.1:$port"
+sleep 1
+shot main-window
+go_to "http://127.0.0.1:$port/one.html"
+check "an address typed in the address box" wait_title One
+go_to "127.0.0.1:$port/two.html"
+check "an address without a scheme" wait_title Two
+click $BACK 35
+check "Back" wait_title One
+click $FORWARD 35
+check "Forward" wait_title Two
+click $HOME 35
+check "Home" wait_title "Desk Test"
+
+go_to "http://127.0.0.1:$port/slow.php"
+sleep 1.5
+# The progress bar over the status bar's second panel, filled with the theme's blue.
+saturation=$(import -window root -crop 190x13+1023+783 png:- | convert - -colorspace HSL -channel G -separate -format '%[fx:mean]' info:)
+check "the status bar shows progress while loading ($saturation)" awk "BEGIN { exit !($saturation > 0.1) }"
+shot loading
+check "the slow page loads" wait_title Slow 20
+
+go_to "http://127.0.0.1:$port/popup.html"
+check "window.open opens a window of the program's own" wait_title "Popup target"
+popup=$(window_titled "Popup target")
+[ -z "$popup" ] || check "placed and sized as the page asked, without bars" test "$(geometry "$popup")" = "100 50 400 300"
+sleep 0.5
+shot popup
+windows_before=$(xdotool search --onlyvisible --pid "$launcher" 2>/dev/null | wc -l)
+go_to "http://127.0.0.1:$port/alert.html"
+check "alert() and confirm() show no dialog" wait_title "After alert"
+check "no other window appeared" test "$(xdotool search --onlyvisible --pid "$launcher" 2>/dev/null | wc -l)" -eq "$windows_before"
+
+go_to "http://127.0.0.1:$port/close.html"
+check "a page closing the main window ends the program" ended 30
+check "with exit code 0" test "${code:-}" = 0
+check "and every server" within 20 'nothing_runs "$tree"'
+}
+
+section_tray() {
+echo "== the tray icon"
+tree=$work/two
+make_tree "$tree" "$(config "Tray Test" 18410 $'\r\ntrayicon=1')"
+start_tray
+start "$tree"
+check "the window opens" wait_title "Tray Test" 60
+check "the icon is embedded in the tray" within 20 'test -n "$(icon_window)"' ||
+  { cat "$work/trayer.log"; echo "the windows:"; xwininfo -root -tree | grep -E '^ +0x' | head -n 30; } >&2
+main=$(main_window "Tray Test")
+if [ -n "$(icon_window)" ] && [ -n "$main" ]; then
+  click_icon
+  check "a left click hides the window" within 10 '! viewable "$main"'
+  sleep 1
+  click_icon
+  check "another shows it again" within 10 'viewable "$main"'
+  sleep 1
+  click_icon 3
+  check "a right click opens the tray menu" within 10 'test -n "$(menu)"'
+  sleep 0.5
+  shot tray-menu
+  menu_size=$(geometry "$(menu)" | awk '{print $4}')
+  check "the menu holds its eleven entries ($menu_size pixels high)" test "${menu_size:-0}" -gt 200
+  xdotool key Escape
+  sleep 0.5
+  kill "$tray"
+  wait "$tray" 2>/dev/null
+  start_tray
+  check "a restarted tray gets the icon back" within 20 'test -n "$(icon_window)"'
+  tray_entry 7  # Show/Hide, Down Size, Server Settings, Help, Contact, Website, About
+  check "About opens from the tray menu" within 10 has_title About
+  sleep 0.5
+  shot about
+  xdotool key Return
+  check "and closes with its OK" within 10 '! has_title About'
+  click_icon 3
+  within 10 'test -n "$(menu)"'
+  sleep 0.3
+  xdotool key Up Return  # the last entry: Exit
+  check "Exit ends the program" ended 30
+  check "with exit code 0" test "${code:-}" = 0
+  check "and every server" within 20 'nothing_runs "$tree"'
+fi
+[ -z "$launcher" ] || stop
+stop_tray
+}
+
+section_settings() {
+echo "== Server Settings"
+tree=$work/four
+make_tree "$tree" "$(config "Settings Test" 18412 $'\r\ntrayicon=1')"
+cp "$work/db.php" "$tree/www/"
+start_tray
+start "$tree"
+check "the window opens" wait_title "Settings Test" 60
+check "a row written through PHP" test "$(curl -s "http://127.0.0.1:18412/db.php?put=1")" = 1
+within 20 'test -n "$(icon_window)"'
+tray_entry 3  # Show/Hide, Down Size, Server Settings
+check "the tray menu opens Server Settings" within 10 has_title "'Server Settings'"
+dialog=$(window_titled "Server Settings")
+sleep 0.5
+shot server-settings
+read -r dx dy _ _ <<<"$(geometry "$dialog")"
+click $((dx + 120)) $((dy + 65))  # the port field
+xdotool key ctrl+a
+xdotool type --delay 20 18416
+xdotool key Tab  # leaving the field
+sleep 0.3
+click $((dx + 164)) $((dy + 110))  # OK
+check "OK asks first" within 10 has_title Confirm
+shot settings-confirm
+xdotool key alt+y
+check "the launcher quits" ended 30
+check "and comes back on the new port" within 60 'curl -sf http://127.0.0.1:18416/ >/dev/null'
+check "the program file stores it" grep -q -a "port=18416" "$tree/lodestack"
+check "the rows written before are still there" test "$(curl -s http://127.0.0.1:18416/db.php)" = 1
+launcher=$(pgrep -x -f "$tree/lodestack" | head -n 1)
+check "its window opens" wait_title "Settings Test" 60
+[ -z "$launcher" ] || stop
+check "and every server ends with it" within 20 'nothing_runs "$tree"'
+stop_tray
+}
+
+section_downsize() {
+echo "== Down Size"
+tree=$work/five
+make_tree "$tree" "$(config "Slim Test" 18414 $'\r\ntrayicon=1')"
+# Its own PHP and phpMyAdmin, for they are deleted.
+rm "$tree/bin/php"
+cp -a "$shared/bin/php" "$tree/bin/php"
+mkdir -p "$tree/www/phpmyadmin"
+echo '<?php echo "phpMyAdmin";' >"$tree/www/phpmyadmin/index.php"
+ext=$tree/bin/php/ext
+start_tray
+start "$tree"
+check "the window opens" wait_title "Slim Test" 60
+within 20 'test -n "$(icon_window)"'
+tray_entry 2  # Show/Hide, Down Size
+check "the tray menu opens Down Size" within 10 has_title "'Down Size'"
+dialog=$(window_titled "Down Size")
+sleep 0.5
+read -r dx dy _ _ <<<"$(geometry "$dialog")"
+click $((dx + 24)) $((dy + 46))    # SQLite
+click $((dx + 24)) $((dy + 145))   # GD
+click $((dx + 24)) $((dy + 394))   # phpMyAdmin
+sleep 0.3
+shot down-size
+click $((dx + 114)) $((dy + 440))  # OK
+check "OK asks first" within 10 has_title Confirm
+xdotool key alt+y
+check "the launcher quits" ended 30
+check "the worker starts it again" within 60 'curl -sf http://127.0.0.1:18414/ >/dev/null'
+check "phpMyAdmin, GD and SQLite are gone" test ! -e "$tree/www/phpmyadmin" -a ! -e "$ext/gd.so" -a ! -e "$ext/sqlite3.so" -a ! -e "$ext/pdo_sqlite.so"
+check "and their lines in the php.ini template" eval '! grep -Eq "^extension=(gd|sqlite3|pdo_sqlite)\b" "$tree/bin/php/php.ini"'
+check "the phpMyAdmin favorite is gone, the rest stays" eval '! grep -q "^phpMyAdmin=" "$tree/bin/Favorites.ini" && grep -q "^Start page=" "$tree/bin/Favorites.ini"'
+check "everything else stays" test -e "$ext/mbstring.so" -a -e "$ext/pdo.so" -a -d "$tree/bin/mysql" -a -d "$tree/data/mysql"
+launcher=$(pgrep -x -f "$tree/lodestack" | head -n 1)
+check "its window opens" wait_title "Slim Test" 60
+apache=$(pgrep -f "^$tree/bin/Apache/Apache" | head -n 1)
+errors=$(dirname "$(tr '\0' '\n' <"/proc/$apache/cmdline" | sed -n '/^-f$/{n;p}')")/error.log
+check "Apache's log has no word of the removed pieces" eval 'test -f "$errors" && ! grep -Ei "gd|sqlite|unable to load" "$errors"'
+[ -z "$launcher" ] || stop
+check "and every server ends with it" within 20 'nothing_runs "$tree"'
+stop_tray
+}
+
+section_rebrand() {
+echo "== Rebrand"
+tree=$work/six
+make_tree "$tree" "$(config "Brand Source" 18418)"
+cp "$work/db.php" "$tree/www/"
+convert -size 120x90 xc:'#c08030' "$work/brand-splash.png"
+convert -size 32x32 xc:'#2060a0' "$work/brand-icon.ico"
+mkdir -p "$work/brand-out"
+start "$tree"
+check "the window opens" wait_title "Brand Source" 60
+check "a row written through PHP" test "$(curl -s "http://127.0.0.1:18418/db.php?put=1")" = 1
+click 637 35  # Rebrand
+check "the tool bar's Rebrand opens its dialog" within 10 has_title Rebrand
+dialog=$(window_titled Rebrand)
+sleep 0.5
+read -r dx dy _ _ <<<"$(geometry "$dialog")"
+fill() {  # fill <left> <top> <text>: replaces an edit's text
+  click $((dx + $1)) $((dy + $2))
+  xdotool key ctrl+a
+  xdotool type --delay 5 "$3"
+}
+fill 240 32 "$work/brand-splash.png"
+fill 240 60 "Brand Copy"
+fill 240 88 "$work/brand-icon.ico"
+xdotool mousemove $((dx + 250)) $((dy + 144)) click 4  # Show Tray Icon (Y)
+fill 420 172 18419
+fill 240 338 "$work/brand-out"
+xdotool key Tab
+sleep 0.3
+shot rebrand
+click $((dx + 446)) $((dy + 380))  # Go!
+out=$work/brand-out
+check "Go! builds runme, the AutoRun file and the three folders" within 120 'test -x "$out/runme" -a -x "$out/autorun.sh" -a -d "$out/bin" -a -d "$out/data" -a -d "$out/www"'
+check "and opens the output folder" within 20 'grep -qx "$out" "$work/opened"'
+check "the dialog is gone" within 10 '! has_title Rebrand'
+stop
+mv "$out" "$work/moved"
+start_tray
+(cd "$work/moved" && exec ./runme) >"$work/out" 2>&1 &
+launcher=$!
+splash_of_copy() { pid=$(pgrep -f "^$work/moved/runme splash" | head -n 1); [ -n "$pid" ] && xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1; }
+check "the copy, moved, shows its own splash" within 30 'test -n "$(splash_of_copy)"'
+w=$(splash_of_copy)
+[ -z "$w" ] || check "the chosen picture (120 90)" test "$(geometry "$w" | cut -d' ' -f3-)" = "120 90"
+check "and its window the new title" wait_title "Brand Copy" 60
+check "it serves the copied site on its port" eval 'curl -s http://127.0.0.1:18419/ | grep -q "Brand Copy"'
+check "and reaches the copied databases" test "$(curl -s http://127.0.0.1:18419/db.php)" = 1
+sleep 1
+shot branded
+# The tool bar ends with Home: where the Favorites caption stood, under the
+# address box that moved left, there is only the bar's background.
+blank=$(import -window root -crop 80x6+470+55 png:- | convert - -format '%[fx:standard_deviation]' info:)
+check "the tool bar has no buttons after Home ($blank)" awk "BEGIN { exit !($blank < 0.01) }"
+check "its tray icon is there" within 20 'test -n "$(icon_window)"'
+click_icon 3
+short_menu() { xdotool search --onlyvisible --pid "$launcher" 2>/dev/null | while read -r w; do
+    read -r _ _ mw mh <<<"$(geometry "$w")"
+    [ "$mw" -lt 400 ] && [ "$mh" -gt 30 ] && echo "$mh"; done | head -n 1; }
+check "its tray menu holds Show/Hide and Exit only" within 10 'h=$(short_menu); [ -n "$h" ] && [ "$h" -lt 100 ]'
+shot branded-tray-menu
+xdotool key Escape
+stop
+check "and every server ends with it" within 20 'nothing_runs "$work/moved"'
+stop_tray
+}
+
+section_splash() {
+echo "== the splash"
+tree=$work/three
+make_tree "$tree" "$(config "Splash Test" 18420)"
+splash_window() { pid=$(pgrep -f "^$tree/lodestack splash" | head -n 1); [ -n "$pid" ] && xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1; }
+start "$tree"
+check "the splash appears while the stack starts" within 30 'test -n "$(splash_window)"'
+shot splash
+check "the servers were not ready yet" test -z "$(window_titled "Splash Test")"
+check "the window opens" wait_title "Splash Test" 60
+check "the splash is gone once the first page has loaded" within 20 '! pgrep -f "^$tree/lodestack splash" >/dev/null'
+stop
+convert -size 40x30 xc:'#3080c0' "BMP3:$work/picture.bmp"
+convert -size 60x20 xc:'#c03080' "$work/picture.jpg"
+convert -size 50x44 xc:'#30c080' "$work/picture.png"
+for picture in "$work"/picture.*; do
+  size=$(identify -format '%w %h' "$picture")
+  cp "$program" "$work/branded"
+  "$program" /splash "$work/branded" "$picture"
+  printf '[INI]\r\n' >"$work/splash.ini"
+  "$work/branded" splash "$work/splash.ini" &
+  pid=$!
+  w=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+  check "$(basename "$picture") stored with /splash is shown ($size)" test -n "$w" -a "$(geometry "${w:-0}" 2>/dev/null | cut -d' ' -f3-)" = "$size"
+  kill "$pid"
+  wait "$pid" 2>/dev/null
+done
+head -c 3000 /dev/urandom >"$work/random.bin"
+"$program" /splash "$tree/lodestack" "$work/random.bin"
+start "$tree"
+seen=
+opened() { [ -n "$(splash_window)" ] && seen=yes; test -n "$(window_titled "Splash Test")"; }
+check "random bytes as the splash: the start goes on" within 60 opened
+check "and no splash was shown" test -z "$seen"
+stop
+}
+
+for section in main tray settings downsize rebrand splash; do
+  wanted "$section" && "section_$section"
+done
+[ "$failures" -eq 0 ]
