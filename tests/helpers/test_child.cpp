@@ -12,35 +12,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "helpers/report_file.h"
 #include "util/hi.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path U8Path(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-// Written beside the target and renamed into place, so a reader never sees
-// half a report.
-int WriteReport(const std::string& file, const std::string& text) {
-  const fs::path target = U8Path(file);
-  fs::path part = target;
-  part += ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out) return 3;
-  }
-  std::error_code error;
-  fs::rename(part, target, error);
-  return error ? 3 : 0;
-}
 
 int Report(const std::string& file, const std::vector<std::string>& args,
            const std::string& rawCommandLine) {

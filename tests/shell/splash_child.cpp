@@ -7,16 +7,13 @@
 //                              it go on, the exit code is 3
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "helpers/report_file.h"
 #include "launcher/process_start.h"
 #include "shell/splash_form.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class ReportingView : public SplashView {
  public:
@@ -36,21 +33,6 @@ class ReportingView : public SplashView {
   bool click_;
 };
 
-// Written beside the target and renamed into place, so a reader never sees half.
-int Write(const std::string& file, const std::string& text) {
-  const fs::path target(std::u8string(file.begin(), file.end()));
-  fs::path part = target;
-  part += ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out) return 3;
-  }
-  std::error_code error;
-  fs::rename(part, target, error);
-  return error ? 3 : 0;
-}
-
 }  // namespace
 
 int main() {
@@ -59,7 +41,7 @@ int main() {
   if (args.size() == 4 && args[1] == "probe") {
     ReportingView view(false);
     RunSplashProcess(args[2], view);
-    return Write(args[3], view.shown);
+    return WriteReport(args[3], view.shown);
   }
   if (args.size() == 3 && args[1] == "click") {
     ReportingView view(true);
