@@ -2,7 +2,7 @@
 // libpng) on any bytes: a picture comes back whole, of an allowed size, or
 // not at all; nothing else may happen to the process.
 #include "fuzz/fuzz_input.h"
-#include "shell/splash_picture.h"
+#include "picture/splash_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const TPicture picture = DecodeSplashPicture(fuzz::AsText(data, size));

@@ -19,6 +19,3 @@ int StartupShowCommand();
 
 // Starts the program file again, without arguments, carrying the relaunch marker.
 void RelaunchSelf();
-
-// Lets queued window messages through once.
-void ProcessPendingMessages();

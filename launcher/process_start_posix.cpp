@@ -46,5 +46,3 @@ void RelaunchSelf() {
   // Not runnable in place: a second process, as on other systems.
   THi::RunProgram(program, "", "", kRelaunchMarker);
 }
-
-void ProcessPendingMessages() {}

@@ -50,16 +50,3 @@ void RelaunchSelf() {
   const std::wstring program = wide::FromUtf8(THi::GetProgramFile());
   ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, nullptr, kRelaunchMarker);
 }
-
-void ProcessPendingMessages() {
-  MSG message{};
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // Leave the quit request for the message loop that owns it.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}

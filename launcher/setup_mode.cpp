@@ -4,9 +4,9 @@
 #include <exception>
 #include <thread>
 
-#include "launcher/desktop.h"
-#include "launcher/process_start.h"
+#include "launcher/mode_services.h"
 #include "util/hi.h"
+#include "util/message_pump.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "packaging/brand_builder_internal.h"
-#include "packaging/brand_form.h"
-#include "shell/splash_picture.h"
+#include "picture/splash_picture.h"
+#include "util/command_line.h"
 #include "util/hi.h"
 #include "util/hi_error.h"
 #include "util/icon_file.h"
@@ -25,8 +25,6 @@ std::string Join(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() == platform::kPathDelim) return folder + name;
   return folder + platform::kPathDelim + name;
 }
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // An existing folder and the folders it is in, up to its root.
 std::vector<fs::path> FolderAndAncestors(const std::string& folder) {
@@ -90,21 +88,21 @@ struct TPlan {
   std::string wwwSource;                 // its contents become the copy's www
 };
 
-TPlan MakePlan(const TfrmBrand& form) {
+TPlan MakePlan(const TBrandedCopy& copy) {
   TPlan plan;
   plan.appPath = THi::GetAppPath();
-  plan.output = THi::DirectoryExists(form.OutputDir) ? form.OutputDir : DefaultBrandOutputDir();
+  plan.output = THi::DirectoryExists(copy.outputDir) ? copy.outputDir : DefaultBrandOutputDir();
   plan.binSource = plan.appPath + "bin";
   const std::string data = plan.appPath + "data";
   if (THi::DirectoryExists(data)) {
     plan.dataRoot = data;
-    if (THi::DirectoryExists(form.DataDir)) {
-      plan.dataSources = {Join(data, "mysql"), form.DataDir};
+    if (THi::DirectoryExists(copy.dataDir)) {
+      plan.dataSources = {Join(data, "mysql"), copy.dataDir};
     } else {
       for (const std::string& name : THi::ListFolders(data)) plan.dataSources.push_back(Join(data, name));
     }
   }
-  plan.wwwSource = THi::DirectoryExists(form.SrcDir) ? form.SrcDir : plan.appPath + "www";
+  plan.wwwSource = THi::DirectoryExists(copy.srcDir) ? copy.srcDir : plan.appPath + "www";
 
   if (SameFolder(plan.output, THi::GetAppDir()))
     throw EHiError("The output folder " + plan.output +
@@ -153,7 +151,7 @@ class ProgramUnderConstruction {
   // Runs the program's own patch mode on the file and checks what it stored.
   void Patch(const std::string& program, const std::string& mode, const std::string& source,
              const std::function<bool()>& stored, const std::string& what) {
-    THi::RunProgramAndWait(program, mode + " " + Quoted(partial_) + " " + Quoted(source), "", kShowNormal);
+    THi::RunProgramAndWait(program, mode + " " + QuoteArgument(partial_) + " " + QuoteArgument(source), "", kShowNormal);
     if (!stored()) throw EHiError("Unable to store the " + what + " " + source + " in " + final_ + ".");
   }
 
@@ -228,15 +226,15 @@ std::string ExtractDefaultBrandIcon() {
   return file;
 }
 
-void BuildBrandedCopy(const TfrmBrand& form, const std::string& brandIni) {
+void BuildBrandedCopy(const TBrandedCopy& copy) {
   // The chosen pictures are checked before anything is written.
-  const std::string splash = THi::FileExists(form.SplashFileName) ? form.SplashFileName : "";
-  const std::string icon = THi::FileExists(form.IconFile) ? form.IconFile : "";
+  const std::string splash = THi::FileExists(copy.splashFile) ? copy.splashFile : "";
+  const std::string icon = THi::FileExists(copy.iconFile) ? copy.iconFile : "";
   if (!splash.empty()) CheckSplash(splash);
   if (!icon.empty()) CheckIcon(icon);
-  const TPlan plan = MakePlan(form);
+  const TPlan plan = MakePlan(copy);
 
-  BuildProgram(plan, splash, icon, brandIni);
+  BuildProgram(plan, splash, icon, copy.brandIni);
 
   const std::string autoRun = Join(plan.output, kAutoRunName);
   THi::SaveResourceToFile("RES_AUTORUN", autoRun);

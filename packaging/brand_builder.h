@@ -7,7 +7,18 @@
 
 #include <string>
 
-class TfrmBrand;
+// What the copy is made of, as the Rebrand dialog chose it. An entry that
+// names no existing file or folder takes its default: the program's own
+// splash and icon, the stack's www, every folder of its data, the
+// "$Output$" folder in the documents.
+struct TBrandedCopy {
+  std::string splashFile;
+  std::string iconFile;
+  std::string srcDir;     // the site, whose contents become the copy's www
+  std::string dataDir;    // a database folder, copied beside data/mysql
+  std::string outputDir;
+  std::string brandIni;   // becomes the copy's stored configuration
+};
 
 // The copy's program file and AutoRun file on this platform.
 extern const char* const kBrandProgramName;  // "runme" / "runme.exe"
@@ -18,5 +29,4 @@ std::string DefaultBrandOutputDir();
 // The built-in default icon (RES_CD) written to "<work folder>/CD.ico"; returns that path.
 std::string ExtractDefaultBrandIcon();
 
-// Builds the copy from the dialog's values and the Brand.ini file.
-void BuildBrandedCopy(const TfrmBrand& form, const std::string& brandIni);
+void BuildBrandedCopy(const TBrandedCopy& copy);

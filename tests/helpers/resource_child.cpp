@@ -28,13 +28,13 @@
 #include <map>
 #include <thread>
 
+#include "app/program_roles.h"
+#include "forms/fake_views.h"
+#include "forms/main_form.h"
+#include "forms/main_view.h"
 #include "helpers/resource_child.h"
 #include "launcher/entry.h"
-#include "launcher/main_form.h"
 #include "launcher/process_start.h"
-#include "launcher/program_roles.h"
-#include "launcher/main_view.h"
-#include "shell/fake_views.h"
 #include "util/hi.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <map>
 #include <sstream>
 
-#include "launcher/main_form.h"
-#include "launcher/main_view.h"
+#include "forms/brand_form.h"
+#include "forms/fake_views.h"
+#include "forms/main_form.h"
+#include "forms/main_view.h"
 #include "packaging/brand_ini.h"
-#include "packaging/brand_form.h"
-#include "shell/fake_views.h"
 #include "support/resource_support.h"
 #include "util/icon_file.h"
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "launcher/main_form.h"
+#include "forms/main_form.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
 #include "util/platform.h"

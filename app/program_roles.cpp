@@ -1,0 +1,55 @@
+#include "app/program_roles.h"
+
+#include "forms/main_form.h"
+#include "forms/main_view.h"
+#include "launcher/mode_services.h"
+#include "launcher/process_start.h"
+#include "launcher/setup_mode.h"
+#include "packaging/down_size_worker.h"
+#include "packaging/patch_mode.h"
+#include "util/child_guard.h"
+#include "util/hi.h"
+#include "util/message_pump.h"
+
+void ProgramRoles::DownSize(const TArgs& flags) {
+  TDownSizeRun run;
+  run.programFile = THi::GetProgramFile();
+  run.processMessages = ProcessPendingMessages;
+  RunDownSizeWorker(flags, run);
+}
+
+void ProgramRoles::Splash(const std::string& configIni) {
+  if (desktop_.RunSplash) desktop_.RunSplash(configIni);
+}
+
+void ProgramRoles::Guard(const TArgs& args) { RunChildGuard(args); }
+
+void ProgramRoles::Setup(const TArgs& args) { RunSetup(args); }
+
+void ProgramRoles::Patch(const std::string& modeWord, const std::string& target,
+                         const std::string& source) {
+  const std::string failure = RunPatchMode(modeWord, target, source, ProcessPendingMessages);
+  if (!failure.empty()) ShowErrorMessage(failure);
+}
+
+bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(path); }
+
+void ProgramRoles::Relaunch() { RelaunchSelf(); }
+
+// The launcher's run: start-up, the message loop, shut-down, the end. Without
+// a window (no display) it runs with the background view.
+void ProgramRoles::RunInteractive() {
+  std::unique_ptr<MainView> view = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
+  if (!view) view = CreateBackgroundView();
+  TfrmMain form(view.get());
+  view->Attach(form);
+  form.QuitApplication = [&view] { view->QuitApplication(); };
+  form.FormCreate();
+  view->RunMessageLoop();
+  form.FormDestroy();
+  THi::KillSelf();
+}
+
+void ProgramRoles::ProcessMessages() { ProcessPendingMessages(); }
+
+void ProgramRoles::KillSelf() { THi::KillSelf(); }

@@ -1,0 +1,90 @@
+// TfrmMain: the launcher's main window on top of its run (TMainRun): the
+// browser window's handlers, the tray icon and its menu, favorites, popups,
+// help and About, and the tools. The window itself is a view; without one
+// (the console) only the run remains.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "forms/browser_form.h"
+#include "forms/popup_form.h"
+#include "forms/tray_icon.h"
+#include "launcher/main_run.h"
+
+class MainView;
+class MainWindowView;
+
+// What reaches the main window besides its widgets' events.
+enum class TWindowMessage {
+  kAny,               // any message: the tray icon is created once a tray exists
+  kMinimized,         // the window was minimised
+  kQueryEndSession,   // the session ends (log-off, shut-down)
+  kDeviceChange,      // a medium came or went
+};
+
+class TfrmMain : public TBrowserForm, public TMainRun {
+ public:
+  explicit TfrmMain(MainView* view = nullptr);
+  ~TfrmMain() override;
+
+  std::string FFavoritesFile;
+
+  // Rebrand (rebrand_command.cpp): Brand.ini's keys, the dialog and the
+  // branded copy; failures are reported in an error box.
+  std::string ReadBrand(const std::string& key) const;
+  void WriteBrand(const std::string& key, const std::string& value);
+  void DoRebrand();
+  // "<documents>/$Output$", created when missing (raises when it cannot be).
+  std::string GetDefaultOutputDir();
+  // The built-in default icon written to "<work folder>/CD.ico"; returns that path.
+  std::string ExtractDefaultIcon();
+
+  MainWindowView* Window() const;
+  // The window was shown or activated: the splash goes once the first page is complete.
+  void FormActivate();
+  void tmrCloseSplashTimer();
+  void WndProc(TWindowMessage message);
+  void ShowMainWindow(bool show);
+  void ToggleMainWindow();
+  void SetTrayIcon(bool create) override;
+  void EnableTrayIcon(bool enabled);
+  void EnterFullScreen();
+  std::string LoadFavorites();
+
+  void btnFavoritesClick() { OpenFavoritesFile(); }
+  void btnBrandClick();
+  void mnuMenu_OrganizeFavoritesClick() { OpenFavoritesFile(); }
+  void OpenFavoritesFile();
+  void FavoriteFolderClick(const std::string& caption);
+  void FavoriteUrlClick(const std::string& caption);
+
+  void mnuTray_ShowClick() { ToggleMainWindow(); }
+  void mnuTray_DownSizeClick();
+  void mnuTray_SettingsClick();
+  void mnuTray_HelpClick();
+  void mnuTray_EmailClick();
+  void mnuTray_WebsiteClick();
+  void mnuTray_AboutClick();
+  void mnuTray_ExitClick() { QuitApplication(); }
+
+  BrowserEngine* WebBrowser1NewWindow2() override;
+  void WebBrowser1BeforeNavigate2() override {}
+  // A page in the main window closed itself: the program ends.
+  void WebBrowser1Close() override { QuitApplication(); }
+
+  TTrayIconMan* TrayIcon() const { return FTrayIcon.get(); }
+  TPopupWindows& Popups() { return FPopups; }
+
+ protected:
+  std::string HomeUrl() const override;
+  void TitleChanged(const std::string& title) override;
+  void TitleApplied() override;
+  void PrepareWindow() override;
+  void ShowHome(const std::string& address) override;
+
+ private:
+  MainView* FMainView;
+  std::unique_ptr<TTrayIconMan> FTrayIcon;
+  TPopupWindows FPopups;
+};

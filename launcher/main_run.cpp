@@ -1,0 +1,65 @@
+// TMainRun's configuration: the working Config.ini, the bin folder, and the
+// hand-over of a changed configuration to the program file.
+#include "launcher/main_run.h"
+
+#include "launcher/config.h"
+#include "packaging/brand_ini.h"
+#include "server/server_config.h"
+#include "util/platform.h"
+
+std::string TMainRun::PrepareConfigIni() {
+  const std::string path = THi::GetWorkDir() + platform::kPathDelim + "Config.ini";
+  THi::SaveResourceToFile(kConfigResource, path);
+  return path;
+}
+
+std::string TMainRun::ReadConfig(const std::string& key) const {
+  return THi::ReadIniValue(FConfigIni, kConfigSection, key);
+}
+
+void TMainRun::WriteConfig(const std::string& key, const std::string& value) {
+  THi::WriteIniValue(FConfigIni, kConfigSection, key, value);
+}
+
+bool TMainRun::ConfigIsOn(const std::string& key) const { return IsOn(ReadConfig(key)); }
+
+std::string TMainRun::WriteDefaultBrandIni() {
+  const std::string path = THi::GetWorkDir() + platform::kPathDelim + "Brand.ini";
+  ::WriteDefaultBrandIni(path);
+  return path;
+}
+
+std::string TMainRun::WriteHttpdConf() {
+  return server_config::WriteHttpdConf(FBinDir, FHttpPort, ReadConfig("ip"),
+                                       ConfigIsOn("copyfilestoharddisk"));
+}
+
+std::string TMainRun::WritePhpIni() { return server_config::WritePhpIni(FBinDir, FMySqlPort); }
+
+std::string TMainRun::WriteMyIni() { return server_config::WriteMyIni(FBinDir, FMySqlPort); }
+
+std::string TMainRun::ResolveBinDir() {
+  const std::string bin = THi::GetAppPath() + "bin";
+  if (!THi::IsCdRom()) return bin;
+  // The work folder dies at shut-down, so the copy is made at every start.
+  const std::string work = THi::GetWorkDir();
+  THi::CopyFolder(bin, work);
+  const std::string copy = work + platform::kPathDelim + "bin";
+  THi::SetReadOnlyTree(copy, false);
+  return copy;
+}
+
+std::string TMainRun::MakeCommandCopy() {
+  const std::string copy = THi::MakeUniqueFileName("tnlt_cmd", "", 0, ".tmp");
+  THi::CopyFile(THi::GetProgramFile(), copy);
+  THi::SetReadOnlyTree(copy, false);
+  return copy;
+}
+
+void TMainRun::HandOverConfig() {
+  const std::string copy = MakeCommandCopy();
+  const std::string ini = copy + ".ini";
+  THi::CopyFile(FConfigIni, ini);
+  THi::RunProgram(copy, "/setup \"" + THi::GetProgramFile() + "\" \"" + ini + "\"", "", kShowNormal);
+  QuitApplication();
+}

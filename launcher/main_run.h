@@ -1,0 +1,106 @@
+// TMainRun: the launcher's run. It owns the paths, ports and process ids of
+// one run, writes the servers' configurations, starts and stops the servers
+// and hands a changed configuration over to the program file. The main
+// window (TfrmMain) is built on it; without a window the run is the same.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "util/hi.h"
+
+class RunView;
+
+class TMainRun {
+ public:
+  explicit TMainRun(RunView* view = nullptr) : FRunView(view) {}
+  virtual ~TMainRun() = default;
+  TMainRun(const TMainRun&) = delete;
+  TMainRun& operator=(const TMainRun&) = delete;
+
+  // The application title: the configured "title" from start-up on.
+  std::string AppName = "Tarnlight";
+
+  // The run's state.
+  std::string FConfigIni;
+  std::string FBrandIni;
+  std::string FBinDir;
+  std::string FMySqlExe;
+  std::string FMyIni;
+  int FMySqlPort = 0;
+  TProcessId FMySqlPid = 0;
+  int FHttpPort = 0;
+  std::string FApacheExe;
+  std::string FHttpdConf;
+  TProcessId FApachePid = 0;
+  TProcessId FSplashPid = 0;
+  std::string FBrowserIni;
+  std::string FBrowserPath;
+  std::string FBrowserParams;
+  bool FStarted = false;
+  bool FUseTrayIcon = true;
+  bool FShowToolbar = true;
+  bool FShowStatusBar = true;
+
+  // Asks the application to end; the shut-down follows.
+  std::function<void()> QuitApplication = [] {};
+
+  // The start-up: single instance, environment, configuration, servers,
+  // then the site. An error ends it at the failing step (the view reports it).
+  void FormCreate();
+  // The shut-down: ends every process the run started and removes the work
+  // files. The caller ends the process afterwards.
+  void FormDestroy();
+
+  // The server configurations, written into the work folder; each returns its path.
+  std::string WriteHttpdConf();
+  std::string WritePhpIni();
+  std::string WriteMyIni();
+  // Deletes the work folder and, unless on a CD-ROM, the loose files of the
+  // data folder that the database server does not need.
+  void CleanUpWorkFiles();
+
+  // Writes the stored configuration out as <work folder>/Config.ini,
+  // replacing what is there, and returns that path.
+  std::string PrepareConfigIni();
+  std::string ReadConfig(const std::string& key) const;
+  void WriteConfig(const std::string& key, const std::string& value);
+  // The key by the on/off rule.
+  bool ConfigIsOn(const std::string& key) const;
+  // Brand.ini in the work folder with its defaults; returns its path.
+  std::string WriteDefaultBrandIni();
+
+  // The bin folder: the program folder's, or on a CD-ROM a copy of it in the
+  // work folder with the read-only attributes cleared.
+  std::string ResolveBinDir();
+
+  // A copy of the program file in the temporary folder (tnlt_cmd<n>.tmp).
+  std::string MakeCommandCopy();
+  // Hands the working Config.ini to a command copy that stores it into the
+  // program file once this process has quit, then quits.
+  void HandOverConfig();
+
+  // The tray icon: created once a notification area exists, or removed.
+  // Only a window has one.
+  virtual void SetTrayIcon(bool) {}
+
+ protected:
+  // The window's share of the start-up, in its order; a run without a
+  // window skips them. The title is known (the window is maximised):
+  virtual void TitleApplied() {}
+  // The servers run: favorites, the tools, the bars, a silent engine.
+  virtual void PrepareWindow() {}
+  // The first page: the address box, the page, full screen, the window shown.
+  virtual void ShowHome(const std::string&) {}
+
+  void ProcessMessages();
+
+ private:
+  void StartDatabase();
+  void StartWebServer();
+  void WaitForWebServer();
+  bool RunExternalBrowser();
+  void StopDatabase();
+
+  RunView* FRunView;
+};

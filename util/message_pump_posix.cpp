@@ -1,0 +1,3 @@
+#include "util/message_pump.h"
+
+void ProcessPendingMessages() {}

@@ -1,0 +1,62 @@
+// The console view: how the stack serves from a terminal, over SSH or in a
+// test, when there is no display. It prints the home address and keeps the
+// run going until SIGTERM, SIGINT or SIGHUP, or until the program file
+// disappears (its medium was removed).
+#include <signal.h>
+#include <time.h>
+
+#include <cstdio>
+
+#include "forms/main_view.h"
+#include "util/hi.h"
+
+namespace {
+
+class ConsoleView : public MainView {
+ public:
+  ConsoleView() : programFile_(THi::GetProgramFile()) {
+    // The quit signals are taken from a queue instead of interrupting the
+    // start-up; children start with them unblocked again.
+    sigemptyset(&quitSignals_);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&quitSignals_, signal);
+    sigprocmask(SIG_BLOCK, &quitSignals_, nullptr);
+  }
+
+  void SetTitle(const std::string& title) override { title_ = title; }
+
+  void ProcessMessages() override { WaitForQuit(0); }
+
+  void ShowError(const std::string& message) override {
+    std::fprintf(stderr, "%s: %s\n", title_.c_str(), message.c_str());
+  }
+
+  void OpenHome(const std::string& address) override {
+    std::printf("%s is running at %s\n", title_.c_str(), address.c_str());
+    std::fflush(stdout);
+  }
+
+  void RunMessageLoop() override {
+    while (!quit_) {
+      WaitForQuit(1000);
+      // A removed medium takes the program file with it.
+      if (!THi::FileExists(programFile_)) quit_ = true;
+    }
+  }
+
+  void QuitApplication() override { quit_ = true; }
+
+ private:
+  void WaitForQuit(long milliseconds) {
+    const timespec timeout{milliseconds / 1000, (milliseconds % 1000) * 1000000};
+    if (sigtimedwait(&quitSignals_, nullptr, &timeout) > 0) quit_ = true;
+  }
+
+  sigset_t quitSignals_;
+  std::string programFile_;
+  std::string title_;
+  bool quit_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MainView> CreateBackgroundView() { return std::make_unique<ConsoleView>(); }

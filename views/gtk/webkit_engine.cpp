@@ -1,0 +1,192 @@
+#include "views/gtk/webkit_engine.h"
+
+#include <cctype>
+#include <cmath>
+#include <string>
+
+namespace {
+
+// IE's ready states, as the forms read them.
+enum : int { kUninitialized = 0, kLoading = 1, kInteractive = 3 };
+
+bool HasScheme(const std::string& address) {
+  const std::size_t colon = address.find(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = address[i];
+    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.')) return false;
+  }
+  // "localhost:8080/x" names a host and a port, not a scheme.
+  return address.compare(colon, 3, "://") == 0 || address.rfind("about:", 0) == 0 ||
+         address.rfind("mailto:", 0) == 0 || address.rfind("data:", 0) == 0 ||
+         address.rfind("javascript:", 0) == 0;
+}
+
+// WebKit lets a script close only a window with no history of its own to go
+// back to; the system's browser control lets any page close its window. So
+// every page's window.close() is passed to the window as a message.
+constexpr char kCloseMessage[] = "lodestackClose";
+constexpr char kCloseScript[] =
+    "window.close = function () { window.webkit.messageHandlers.lodestackClose.postMessage(0); };";
+
+WebKitUserContentManager* NewContentManager() {
+  WebKitUserContentManager* manager = webkit_user_content_manager_new();
+  WebKitUserScript* script = webkit_user_script_new(
+      kCloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+      nullptr, nullptr);
+  webkit_user_content_manager_add_script(manager, script);
+  webkit_user_script_unref(script);
+  webkit_user_content_manager_register_script_message_handler(manager, kCloseMessage);
+  return manager;
+}
+
+// Each window has its own content manager, so a close message names its window.
+WebKitWebView* NewView(WebKitEngine* opener, WebKitUserContentManager* manager) {
+  if (opener)
+    return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener->Widget(),
+                                        "user-content-manager", manager, nullptr));
+  WebKitWebView* view =
+      WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", manager, nullptr));
+  WebKitSettings* settings = webkit_web_view_get_settings(view);
+  // Pages open their windows as they would in the system's own browser control.
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+  webkit_settings_set_javascript_can_access_clipboard(settings, TRUE);
+  return view;
+}
+
+}  // namespace
+
+WebKitEngine::WebKitEngine(WebKitEngine* opener)
+    : content_(NewContentManager()), view_(NewView(opener, content_)) {
+  g_signal_connect(content_, (std::string("script-message-received::") + kCloseMessage).c_str(),
+                   G_CALLBACK(OnCloseMessage), this);
+  // Kept alive by us, whatever container it is packed into and taken out of.
+  g_object_ref_sink(view_);
+  g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
+  g_signal_connect(view_, "notify::title", G_CALLBACK(OnTitle), this);
+  g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(OnProgress), this);
+  g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
+  g_signal_connect(view_, "create", G_CALLBACK(OnCreate), this);
+  g_signal_connect(view_, "ready-to-show", G_CALLBACK(OnReadyToShow), this);
+  g_signal_connect(view_, "close", G_CALLBACK(OnClose), this);
+  g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(view_, "print", G_CALLBACK(OnPrint), this);
+}
+
+WebKitEngine::~WebKitEngine() {
+  g_signal_handlers_disconnect_by_data(view_, this);
+  g_signal_handlers_disconnect_by_data(content_, this);
+  g_object_unref(view_);
+  g_object_unref(content_);
+}
+
+// An address without a scheme is a web address, as the system's browser
+// control would take it.
+void WebKitEngine::Navigate(const std::string& address) {
+  if (address.empty()) return;
+  webkit_web_view_load_uri(view_, (HasScheme(address) ? address : "http://" + address).c_str());
+}
+
+std::string WebKitEngine::LocationURL() const {
+  const gchar* uri = webkit_web_view_get_uri(view_);
+  return uri ? uri : "";
+}
+
+TWindowRequest WebKitEngine::WindowRequest() const {
+  TWindowRequest request;
+  WebKitWindowProperties* properties = webkit_web_view_get_window_properties(view_);
+  GdkRectangle geometry{};
+  webkit_window_properties_get_geometry(properties, &geometry);
+  request.hasPosition = geometry.x != 0 || geometry.y != 0;
+  request.left = geometry.x;
+  request.top = geometry.y;
+  request.width = geometry.width > 0 ? geometry.width : 800;
+  request.height = geometry.height > 0 ? geometry.height : 600;
+  request.menuBar = webkit_window_properties_get_menubar_visible(properties);
+  request.toolBar = webkit_window_properties_get_toolbar_visible(properties);
+  request.addressBar = webkit_window_properties_get_locationbar_visible(properties);
+  request.statusBar = webkit_window_properties_get_statusbar_visible(properties);
+  return request;
+}
+
+void WebKitEngine::CommandStates() {
+  if (!events_) return;
+  events_->WebBrowser1CommandStateChange(kCommandBack, webkit_web_view_can_go_back(view_));
+  events_->WebBrowser1CommandStateChange(kCommandForward, webkit_web_view_can_go_forward(view_));
+}
+
+void WebKitEngine::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  switch (event) {
+    case WEBKIT_LOAD_STARTED:
+      engine->busy_ = true;
+      engine->readyState_ = kLoading;
+      break;
+    case WEBKIT_LOAD_REDIRECTED:
+      break;
+    case WEBKIT_LOAD_COMMITTED:
+      engine->readyState_ = kInteractive;
+      engine->CommandStates();
+      break;
+    case WEBKIT_LOAD_FINISHED:
+      engine->busy_ = false;
+      engine->readyState_ = kReadyStateComplete;
+      engine->CommandStates();
+      if (engine->events_) engine->events_->WebBrowser1ProgressChange(0, 100);
+      break;
+  }
+}
+
+// A page without a title is named by its address, as the browser control does.
+void WebKitEngine::OnTitle(GObject*, GParamSpec*, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (!engine->events_) return;
+  const gchar* title = webkit_web_view_get_title(engine->view_);
+  engine->events_->WebBrowser1TitleChange(title && *title ? title : engine->LocationURL());
+}
+
+void WebKitEngine::OnProgress(GObject*, GParamSpec*, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (!engine->events_ || !engine->busy_) return;
+  const double progress = webkit_web_view_get_estimated_load_progress(engine->view_);
+  engine->events_->WebBrowser1ProgressChange(static_cast<int>(std::lround(progress * 100)), 100);
+}
+
+void WebKitEngine::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (!engine->events_) return;
+  const gchar* link =
+      webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
+  engine->events_->WebBrowser1StatusTextChange(link ? link : "");
+}
+
+GtkWidget* WebKitEngine::OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (!engine->events_) return nullptr;
+  auto* target = dynamic_cast<WebKitEngine*>(engine->events_->WebBrowser1NewWindow2());
+  return target ? target->Widget() : nullptr;
+}
+
+// The page's request (position, size, bars) is known now, before its first page.
+void WebKitEngine::OnReadyToShow(WebKitWebView*, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (engine->events_) engine->events_->WebBrowser1BeforeNavigate2();
+}
+
+void WebKitEngine::OnCloseMessage(WebKitUserContentManager*, JSCValue*, gpointer self) {
+  OnClose(nullptr, self);
+}
+
+void WebKitEngine::OnClose(WebKitWebView*, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (engine->events_) engine->events_->WebBrowser1Close();
+}
+
+// Silent: alerts, confirmations and prompts show nothing and take their default.
+gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self) {
+  return static_cast<WebKitEngine*>(self)->silent_;
+}
+
+gboolean WebKitEngine::OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self) {
+  return static_cast<WebKitEngine*>(self)->silent_;
+}

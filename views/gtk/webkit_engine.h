@@ -1,0 +1,51 @@
+// The browser engine of a window on Linux: a WebKitWebView behind the
+// BrowserEngine interface. A page's new window is another WebKitEngine,
+// created related to its opener so the page can load into it.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include "forms/browser_engine.h"
+
+class WebKitEngine : public BrowserEngine {
+ public:
+  // `opener`: the engine whose page asked for this window, or null.
+  explicit WebKitEngine(WebKitEngine* opener = nullptr);
+  ~WebKitEngine() override;
+  WebKitEngine(const WebKitEngine&) = delete;
+  WebKitEngine& operator=(const WebKitEngine&) = delete;
+
+  GtkWidget* Widget() const { return GTK_WIDGET(view_); }
+
+  void SetEvents(BrowserEvents* events) override { events_ = events; }
+  void Navigate(const std::string& address) override;
+  void GoBack() override { webkit_web_view_go_back(view_); }
+  void GoForward() override { webkit_web_view_go_forward(view_); }
+  void Refresh() override { webkit_web_view_reload(view_); }
+  void Stop() override { webkit_web_view_stop_loading(view_); }
+  std::string LocationURL() const override;
+  bool Busy() const override { return busy_; }
+  int ReadyState() const override { return readyState_; }
+  void SetSilent(bool silent) override { silent_ = silent; }
+  TWindowRequest WindowRequest() const override;
+
+ private:
+  static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
+  static void OnTitle(GObject*, GParamSpec*, gpointer self);
+  static void OnProgress(GObject*, GParamSpec*, gpointer self);
+  static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer self);
+  static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self);
+  static void OnReadyToShow(WebKitWebView*, gpointer self);
+  static void OnClose(WebKitWebView*, gpointer self);
+  static void OnCloseMessage(WebKitUserContentManager*, JSCValue*, gpointer self);
+  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
+  static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self);
+  void CommandStates();
+
+  WebKitUserContentManager* content_;
+  WebKitWebView* view_;
+  BrowserEvents* events_ = nullptr;
+  bool busy_ = false;
+  int readyState_ = 0;
+  bool silent_ = false;
+};

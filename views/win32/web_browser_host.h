@@ -1,0 +1,49 @@
+// WebBrowserHost: the system's WebBrowser control in a browser window, as
+// the forms' BrowserEngine. Where the system has no such control, the host is
+// a null engine: every call does nothing, a page counts as complete at once,
+// and the window works without pages.
+#pragma once
+
+#include <windows.h>
+// The Win32 header above must come first.
+#include <ole2.h>
+
+#include <memory>
+
+#include "forms/browser_engine.h"
+
+class WebBrowserHost : public BrowserEngine {
+ public:
+  // Embeds a new control in `parent` (hidden until Resize gives it a size).
+  explicit WebBrowserHost(HWND parent);
+  ~WebBrowserHost() override;
+  WebBrowserHost(const WebBrowserHost&) = delete;
+  WebBrowserHost& operator=(const WebBrowserHost&) = delete;
+
+  // False for the null engine.
+  bool Embedded() const;
+  void Resize(const RECT& area);
+  // The control can be the target of a page's new window.
+  void SetRegisterAsBrowser(bool value);
+  // The control's dispatch interface, for a page's new window to load into
+  // (a new reference, or null).
+  IDispatch* NewWindowTarget();
+  // Lets the page's own key handling see the message (the Return key).
+  void ForwardKey(MSG& message);
+
+  void SetEvents(BrowserEvents* events) override;
+  void Navigate(const std::string& address) override;
+  void GoBack() override;
+  void GoForward() override;
+  void Refresh() override;
+  void Stop() override;
+  std::string LocationURL() const override;
+  bool Busy() const override;
+  int ReadyState() const override;
+  void SetSilent(bool silent) override;
+  TWindowRequest WindowRequest() const override;
+
+ private:
+  class Site;
+  Site* site_ = nullptr;  // counted reference; null for the null engine
+};
