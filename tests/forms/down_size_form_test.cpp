@@ -86,9 +86,10 @@ TEST_F(DownSizeFormTest, OkAsksFirstAndNoKeepsTheDialogOpen) {
   dialogs_.answers = {mrNo, mrYes};
   form.btnOKClick();
   EXPECT_EQ(view.closed, mrNone);
-  EXPECT_EQ(dialogs_.boxes, std::vector<std::string>{"Confirm: Are you sure you want to do this?"});
+  EXPECT_EQ(dialogs_.TakeBoxes(), std::vector<std::string>{"Confirm: Are you sure you want to do this?"});
   view.Click(kPhpMyAdmin);
   form.btnOKClick();
+  EXPECT_EQ(dialogs_.TakeBoxes(), std::vector<std::string>{"Confirm: Are you sure you want to do this?"});
   EXPECT_EQ(view.closed, mrOK);
   EXPECT_TRUE(form.Choice()[kExif] && form.Choice()[kPhpMyAdmin] && !form.Choice()[kMySql]);
 

@@ -1,12 +1,17 @@
 // Fake windows for the browser forms: they record what the forms ask of
-// them, so the rules are tested without a display.
+// them, so the rules are tested without a display. Message boxes and error
+// reports are the exception a test must ask for: whatever it did not take
+// (TakeBoxes, TakeErrors) fails the test when the fake goes.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/brand_form.h"
@@ -111,6 +116,12 @@ class TrayIcon : public TrayIconView {
 // with their captions; the pickers answer what the test set.
 class FakeDialogs : public DialogServices {
  public:
+  ~FakeDialogs() override {
+    for (const std::string& box : boxes) ADD_FAILURE() << "a message box nobody expected: " << box;
+  }
+  // The boxes shown so far, which the test thereby expects.
+  std::vector<std::string> TakeBoxes() { return std::exchange(boxes, {}); }
+
   int AppMessageBox(const std::string& text, unsigned flags) override {
     boxes.push_back(AppMessageBoxCaption(flags, "App") + ": " + text);
     if (answers.empty()) return mrYes;
@@ -203,14 +214,20 @@ class MainWindow : public BrowserWindow<MainWindowView> {
 // The run's view of a window that is the fake above.
 class WindowedView : public MainView {
  public:
+  ~WindowedView() override {
+    for (const std::string& error : errors) ADD_FAILURE() << "an error nobody expected: " << error;
+  }
+  std::vector<std::string> TakeErrors() { return std::exchange(errors, {}); }
+
   void SetTitle(const std::string&) override {}
   void ProcessMessages() override {}
-  void ShowError(const std::string&) override {}
+  void ShowError(const std::string& message) override { errors.push_back(message); }
   void OpenHome(const std::string&) override {}
   void RunMessageLoop() override {}
   void QuitApplication() override {}
   MainWindowView* Window() override { return &window; }
   MainWindow window;
+  std::vector<std::string> errors;
 };
 
 }  // namespace fake

@@ -57,11 +57,12 @@ TEST_F(SettingsFormTest, OkWaitsForAChangeAndAsksFirst) {
   dialogs_.answers = {mrNo};
   form_.btnOKClick();
   EXPECT_EQ(view_.result, mrNone) << "No keeps the dialog open";
-  EXPECT_EQ(dialogs_.boxes, std::vector<std::string>{"Confirm: Are you sure you want to do this?"});
+  EXPECT_EQ(dialogs_.TakeBoxes(), std::vector<std::string>{"Confirm: Are you sure you want to do this?"});
   EXPECT_EQ(form_.IP, "127.0.0.1");
 
   view_.port = " 8081 ";
   form_.btnOKClick();
+  EXPECT_EQ(dialogs_.TakeBoxes(), std::vector<std::string>{"Confirm: Are you sure you want to do this?"});
   EXPECT_EQ(view_.result, mrOK);
   EXPECT_EQ(form_.IP, "all");
   EXPECT_EQ(form_.Port, 8081);
@@ -91,6 +92,7 @@ TEST_F(SettingsFormTest, ThePortStaysANumberFromOneTo65535) {
   view_.port = "-5";
   form_.btnOKClick();
   EXPECT_EQ(form_.Port, 1);
+  EXPECT_EQ(dialogs_.TakeBoxes().size(), 3u) << "each OK asks first";
 }
 
 TEST_F(SettingsFormTest, CancelGivesNothingBack) {

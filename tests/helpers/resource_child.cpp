@@ -82,7 +82,7 @@ int Rebrand(const TArgs& args) {
   };
   form.DoRebrand();
   std::string boxes;
-  for (const std::string& box : view.window.dialogs.boxes) boxes += box + "\n";
+  for (const std::string& box : view.window.dialogs.TakeBoxes()) boxes += box + "\n";
   const auto& busy = view.window.dialogs.busyCalls;
   return Write(args[2], "rows=" + rows + "\nbusy=" + std::to_string(busy.size()) +
                             (busy.empty() || busy.back() ? "on" : "off") + "\nbrandini=" + form.FBrandIni +

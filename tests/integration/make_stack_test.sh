@@ -14,8 +14,8 @@ have_packages() {
        grep -c '^ii')" -eq 3 ]
 }
 if [ "$(id -u)" -ne 0 ] && ! sudo -n true 2>/dev/null && ! have_packages; then
-  echo "make_stack: skipped (the packages are missing and there is no root to install them)"
-  exit 77
+  source "$repo/tests/support/check.sh"
+  skip "the packages are missing and there is no root to install them"
 fi
 
 work="$(mktemp -d)"

@@ -23,7 +23,7 @@ class StackTest : public test::TempFolderTest {
  protected:
   void SetUp() override {
     if (SharedTree().empty())
-      GTEST_SKIP() << "LODESTACK_STACK_TREE names no tree built by tools/make-stack";
+      SKIP_FOR_MISSING_TOOL("LODESTACK_STACK_TREE names no tree built by tools/make-stack");
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "support/test_support.h"
@@ -67,20 +68,31 @@ class ProgramTest : public test::TempFolderTest {
  protected:
   void SetUp() override {
     test::CopyProgram(test::LodestackProgram(), program_);
+    // A tree around it, whose files a role that ends at once must not touch
+    // (the shut-down would delete the loose files of data).
+    for (const char* dir : {"bin/php", "www", "data/mysql"})
+      test::fs::create_directories(test::U8Path(Path(dir)));
+    test::WriteFile(Path("bin/php/php.ini"), "[PHP]\n");
+    test::WriteFile(Path("www/index.php"), "<?php echo 1;");
+    test::WriteFile(Path("data/loose.txt"), "loose");
+    test::WriteFile(Path("data/mysql/user.frm"), "u");
     ASSERT_TRUE(THi::CreateInstanceMutex(THi::Md5Hex(test::PathAsItsProgramSeesIt(program_))));
+    before_ = test::Snapshot(temp_.path());
   }
   test::ProcessTree Run(const std::vector<std::string>& args, std::optional<int> show) {
     return test::RunProcessTree(program_, args, show);
   }
+  // The processes ended by themselves with exit code 0, and left the tree as it was.
+  void ExpectProcesses(const test::ProcessTree& tree, int count) {
+    EXPECT_TRUE(tree.finished) << "the processes did not end";
+    EXPECT_EQ(tree.processCount, count);
+    EXPECT_EQ(tree.firstExitCode, 0);
+    for (int code : tree.otherExitCodes) EXPECT_EQ(code, 0);
+    EXPECT_EQ(test::Snapshot(temp_.path()), before_) << "a file of the tree changed";
+  }
   std::string program_ = Path(std::string("lodestack") + test::kExeSuffix);
+  std::map<std::string, std::string> before_;
 };
-
-void ExpectProcesses(const test::ProcessTree& tree, int count) {
-  EXPECT_TRUE(tree.finished) << "the processes did not end";
-  EXPECT_EQ(tree.processCount, count);
-  EXPECT_EQ(tree.firstExitCode, 0);
-  for (int code : tree.otherExitCodes) EXPECT_EQ(code, 0);
-}
 
 TEST_F(ProgramTest, WithoutArgumentsRelaunchesOnce) {
   const test::ProcessTree tree = Run({}, std::nullopt);

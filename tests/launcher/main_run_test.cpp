@@ -231,7 +231,7 @@ TEST_F(MainFormConfig, OnACdRomTheBinFolderIsACopyInTheWorkFolder) {
                            "\" 2>/dev/null || xorriso -as mkisofs -quiet -R -o \"" + image +
                            "\" \"" + cd + "\" 2>/dev/null";
   if (std::system(make.c_str()) != 0)
-    GTEST_SKIP() << "neither genisoimage nor xorriso is installed to make an ISO 9660 image";
+    SKIP_FOR_MISSING_TOOL("neither genisoimage nor xorriso is installed to make an ISO 9660 image");
   const std::string mountPoint = Path("mnt");
   test::fs::create_directory(test::U8Path(mountPoint));
   std::string error;

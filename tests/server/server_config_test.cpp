@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "forms/main_form.h"
+#include "launcher/main_run.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
 #include "util/platform.h"
@@ -32,8 +32,9 @@ class ServerConfigTest : public test::TempFolderTest {
     env_.clear();
   }
 
-  std::vector<std::string> HttpdLines() {
-    const std::string text = test::ReadFile(form_.WriteHttpdConf());
+  std::vector<std::string> HttpdLines() { return HttpdLines(form_); }
+  static std::vector<std::string> HttpdLines(TMainRun& run) {
+    const std::string text = test::ReadFile(run.WriteHttpdConf());
     std::vector<std::string> lines;
     const std::string eol = platform::kEol;
     for (std::size_t start = 0; start < text.size();) {
@@ -56,7 +57,7 @@ class ServerConfigTest : public test::TempFolderTest {
   }
 
   std::vector<std::unique_ptr<test::ScopedEnv>> env_;
-  TfrmMain form_;
+  TMainRun form_;
 };
 
 TEST_F(ServerConfigTest, HttpdConfListensWhereTheConfigurationSays) {
@@ -172,11 +173,26 @@ TEST_F(ServerConfigTest, LinuxApacheGetsItsServerRootAndModulesFirst) {
   EXPECT_EQ(lines[1], "DefaultRuntimeDir \"" + THi::GetWorkDir() + "\"");
   EXPECT_EQ(lines[2], "LoadModule mpm_prefork_module mod_mpm_prefork.so");
   EXPECT_EQ(lines[lines.size() - 3], "LoadModule php_module \"/S/bin/php/libphp.so\"");
-  // Apache refuses to serve as root: it is told whom to serve as.
-  const bool hasUser = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-                         return line.rfind("User ", 0) == 0;
-                       }) != lines.end();
-  EXPECT_EQ(hasUser, test::RunningAsRoot());
+  // Apache refuses to serve as root: it is told whom to serve as, and only then.
+  const auto hasUser = [](const std::vector<std::string>& written) {
+    return std::find_if(written.begin(), written.end(), [](const std::string& line) {
+             return line.rfind("User ", 0) == 0;
+           }) != written.end();
+  };
+  EXPECT_EQ(hasUser(lines), test::RunningAsRoot());
+  if (test::RunningAsRoot()) {
+    test::fs::permissions(test::U8Path(temp_.path()), test::fs::perms::all | test::fs::perms::sticky_bit);
+    EXPECT_EQ(test::RunUnprivileged([&] {
+                TMainRun run;
+                run.FBinDir = form_.FBinDir;
+                run.FConfigIni = form_.FConfigIni;
+                run.FHttpPort = 81;
+                const std::vector<std::string> own = HttpdLines(run);
+                THi::DeleteFolder(THi::GetWorkDir());
+                return hasUser(own) ? "an ordinary user's configuration names a user" : "";
+              }),
+              "");
+  }
   const std::string myIni = form_.WriteMyIni();
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "basedir"), "/S/bin/mysql");
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "default-storage-engine"), "Aria");

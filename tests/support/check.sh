@@ -19,3 +19,16 @@ within() {
     waited=$((waited + 1))
   done
 }
+# skip <reason>: this machine cannot run the test (exit code 77). In CI
+# (CI=true) that is a failure instead: a missing tool must not let a test
+# pass unseen.
+skip() {
+  if [ "${CI:-}" = true ]; then echo "FAILED: cannot run in CI: $*" >&2; exit 1; fi
+  echo "skipped: $*"
+  exit 77
+}
+# need <tool>...: skips (fails in CI) unless every tool is on the PATH.
+need() {
+  local tool
+  for tool; do command -v "$tool" >/dev/null || skip "$tool is missing"; done
+}

@@ -74,6 +74,32 @@ std::string ReadFile(const std::string& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool InCi() {
+  const std::optional<std::string> ci = GetEnv("CI");
+  return ci && *ci == "true";
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> entries;
+  std::error_code error;
+  const fs::path root = U8Path(folder);
+  for (auto it = fs::recursive_directory_iterator(root, error); it != fs::recursive_directory_iterator();
+       it.increment(error)) {
+    const std::string name = PathText(it->path().lexically_relative(root));
+    if (it->is_symlink(error)) {
+      entries[name] = "link " + PathText(fs::read_symlink(it->path(), error));
+    } else if (it->is_directory(error)) {
+      entries[name] = "folder";
+    } else {
+      const auto size = it->file_size(error);
+      const auto time = it->last_write_time(error).time_since_epoch().count();
+      entries[name] = "file " + std::to_string(size) + " " + std::to_string(time) +
+                      (size < 65536 ? " " + ReadFile(PathText(it->path())) : "");
+    }
+  }
+  return entries;
+}
+
 std::set<std::string> EntriesOf(const std::string& folder) {
   std::set<std::string> names;
   std::error_code error;

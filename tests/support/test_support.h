@@ -80,6 +80,9 @@ std::string PathAsItsProgramSeesIt(const std::string& program);
 // Whole files, byte for byte.
 void WriteFile(const std::string& file, const std::string& bytes);
 std::string ReadFile(const std::string& file);  // empty when missing
+// Every entry under a folder (relative path -> kind, size, time and the
+// bytes of small files), to see that nothing in it changed.
+std::map<std::string, std::string> Snapshot(const std::string& folder);
 // The names in a folder (none when it is missing).
 std::set<std::string> EntriesOf(const std::string& folder);
 
@@ -166,10 +169,29 @@ ProcessTree RunProcessTree(const std::string& program, const std::vector<std::st
                            std::optional<int> showCommand);
 
 bool RunningAsRoot();
+
+// True in CI (CI=true), where a test must not skip for want of a tool.
+bool InCi();
+// Skips a test whose tool is missing from this machine, with its reason; in
+// CI the test fails instead, so that it cannot pass unseen.
+#define SKIP_FOR_MISSING_TOOL(reason)                                     \
+  do {                                                                    \
+    const std::string whyNot = (reason);                                  \
+    if (::test::InCi()) GTEST_FAIL() << "cannot run in CI: " << whyNot; \
+    GTEST_SKIP() << whyNot;                                               \
+  } while (0)
 // True where the system lets this process write to a read-only file (root
 // on Linux). Windows refuses it, and the Windows build does so under Wine too.
 bool ReadOnlyFilesAreWritable();
 int CurrentProcessId();
+
+// The user id a test takes to run as an ordinary user ("nobody").
+inline constexpr int kUnprivilegedId = 65534;
+// Runs `body` in a child process that has given up root for kUnprivilegedId,
+// so a test that differs for root covers the other case too. Returns what
+// the body returned (empty: it passed), or why the child could not run.
+// Only root can do this; elsewhere it runs nothing and says so.
+std::string RunUnprivileged(const std::function<std::string()>& body);
 
 // The system's temporary folder (the root of every TempFolder).
 fs::path SystemTempRoot();

@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -34,6 +35,44 @@ fs::path SystemTempRoot() {
 int CurrentProcessId() { return static_cast<int>(getpid()); }
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+std::string RunUnprivileged(const std::function<std::string()>& body) {
+  if (!RunningAsRoot()) return "only root can start a child as another user";
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return "no pipe";
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return "cannot fork";
+  if (child == 0) {
+    close(out[0]);
+    std::string result;
+    if (setgroups(0, nullptr) != 0 || setgid(kUnprivilegedId) != 0 || setuid(kUnprivilegedId) != 0) {
+      result = "cannot give up root";
+    } else {
+      try {
+        result = body();
+      } catch (const std::exception& e) {
+        result = std::string("exception: ") + e.what();
+      }
+    }
+    (void)!write(out[1], result.data(), result.size());
+    _exit(0);
+  }
+  close(out[1]);
+  std::string result;
+  char buffer[4096];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    result.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(out[0]);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) result += " (the child did not end normally)";
+  return result;
+}
 
 bool ReadOnlyFilesAreWritable() {
   const TempFolder temp;

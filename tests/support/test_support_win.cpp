@@ -48,6 +48,10 @@ bool RunningAsRoot() { return false; }
 
 bool ReadOnlyFilesAreWritable() { return false; }
 
+std::string RunUnprivileged(const std::function<std::string()>&) {
+  return "only root can start a child as another user";
+}
+
 std::optional<std::string> GetEnv(const std::string& name) {
   const std::wstring wname = Wide(name);
   const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);

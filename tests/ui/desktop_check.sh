@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # The launcher's window on a desktop, from outside, as a user would use it:
 # under Xvfb, with the real servers of the tree tools/make-stack built.
-#   desktop_check.sh PROGRAM STACK_TREE   (exit code 77: skipped)
+#   desktop_check.sh PROGRAM STACK_TREE
+# (exit code 77: skipped for want of a tool; in CI that fails instead)
 # PROGRAM is the built program file. Screenshots go to $LODESTACK_SHOTS when
 # it names a folder.
 set -uo pipefail
 program=$(realpath "$1") shared=$(realpath "$2")
 
+source "$(dirname "$0")/../support/check.sh"
 if [ "${3:-}" != --inside ]; then
-  for tool in xvfb-run xdotool xwininfo trayer import convert identify; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
-  [ -x "$shared/bin/Apache/Apache" ] || { echo "skipped: $shared holds no stack"; exit 77; }
+  need xvfb-run xdotool xwininfo trayer import convert identify
+  [ -x "$shared/bin/Apache/Apache" ] || skip "$shared holds no stack"
   # -noreset: with its last client gone the server would reset, and a
   # window opened in that moment would find no display.
   exec xvfb-run -a -s "-screen 0 1280x800x24 -noreset" bash "$0" "$program" "$shared" --inside
@@ -36,7 +36,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-source "$(dirname "$0")/../support/check.sh"
 running() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat" 2>/dev/null; }
 shot() { [ -z "$shots" ] || import -window root "$shots/$1.png"; }
 
@@ -235,6 +234,7 @@ check "the window opens" wait_title "Tray Test" 60
 check "the icon is embedded in the tray" within 20 'test -n "$(icon_window)"' ||
   { cat "$work/trayer.log"; echo "the windows:"; xwininfo -root -tree | grep -E '^ +0x' | head -n 30; } >&2
 main=$(main_window "Tray Test")
+check "the main window is found" test -n "$main"
 if [ -n "$(icon_window)" ] && [ -n "$main" ]; then
   click_icon
   check "a left click hides the window" within 10 '! viewable "$main"'

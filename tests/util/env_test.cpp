@@ -105,16 +105,28 @@ class PrivateTempTest : public test::TempFolderTest {
 
 // Others may only pass through, and only when the web server serves as
 // another user (the launcher runs as root).
-TEST_F(PrivateTempTest, IsAFolderOfOurOwnClosedToOthers) {
-  const mode_t mode = test::RunningAsRoot() ? 0711 : 0700;
-  EXPECT_EQ(THi::GetTempDir(), expected_);
-  EXPECT_EQ(THi::GetWorkDir(), expected_ + "/" + THi::GetInstanceHash());
-  for (const std::string& folder : {expected_, THi::GetWorkDir()}) {
+// What the folders of this process look like; empty when they are right.
+std::string OwnFoldersProblem(const std::string& temp) {
+  const std::string expected = temp + "/lodestack-" + std::to_string(geteuid());
+  const mode_t mode = geteuid() == 0 ? 0711 : 0700;
+  if (THi::GetTempDir() != expected) return "the temporary folder is " + THi::GetTempDir();
+  if (THi::GetWorkDir() != expected + "/" + THi::GetInstanceHash())
+    return "the work folder is " + THi::GetWorkDir();
+  for (const std::string& folder : {expected, THi::GetWorkDir()}) {
     struct stat st {};
-    ASSERT_EQ(lstat(folder.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 0777, mode) << folder;
-    EXPECT_EQ(st.st_uid, geteuid());
+    if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return folder + " is no folder";
+    if ((st.st_mode & 0777) != mode) return folder + " has mode " + std::to_string(st.st_mode & 0777);
+    if (st.st_uid != geteuid()) return folder + " belongs to " + std::to_string(st.st_uid);
+  }
+  return "";
+}
+
+TEST_F(PrivateTempTest, IsAFolderOfOurOwnClosedToOthers) {
+  EXPECT_EQ(OwnFoldersProblem(temp_.path()), "");
+  if (test::RunningAsRoot()) {
+    // An ordinary user's folders are closed to everyone else.
+    fs::permissions(temp_.path(), fs::perms::all | fs::perms::sticky_bit);
+    EXPECT_EQ(test::RunUnprivileged([this] { return OwnFoldersProblem(temp_.path()); }), "");
   }
 }
 

@@ -5,14 +5,14 @@
 # typed as a splash screen, above others and out of the taskbar and pager;
 # a click on it ends the process with exit code 0. With showsplash=0, or
 # without a display, the process ends at once and shows nothing.
-# Usage: splash_window_check.sh PROGRAM    (exit code 77: skipped)
+# Usage: splash_window_check.sh PROGRAM
+# (exit code 77: skipped for want of a tool; in CI that fails instead)
 set -uo pipefail
 program=$1
 
+source "$(dirname "$0")/../../support/check.sh"
 if [ "${2:-}" != --inside ]; then
-  for tool in xvfb-run xdotool xwininfo xprop; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
+  need xvfb-run xdotool xwininfo xprop
   # -noreset: with its last client gone the server would reset, and a
   # window opened in that moment would find no display.
   exec xvfb-run -a -s "-screen 0 1280x800x24 -noreset" bash "$0" "$program" --inside
@@ -27,7 +27,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-source "$(dirname "$0")/../../support/check.sh"
 # True while the process runs (an ended child that is not yet reaped does not).
 running() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat" 2>/dev/null; }
 # Waits up to $2 seconds for process $1 to end; its exit code is in $ended_with.

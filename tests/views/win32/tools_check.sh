@@ -9,16 +9,15 @@
 #   the chosen icon, splash and title.
 #   tools_check.sh <lodestack.exe> <window_probe.exe> <standin_httpd.exe>
 #                  <standin_mysqld.exe> <wine-run> <build folder>
-# (exit code 77: skipped). Screenshots go to $LODESTACK_SHOTS when it names a
+# (exit code 77: skipped for want of a tool; in CI that fails instead). Screenshots go to $LODESTACK_SHOTS when it names a
 # folder, else to <build folder>/shots.
 set -uo pipefail
 program=$(realpath "$1") probe=$(realpath "$2") httpd=$(realpath "$3") mysqld=$(realpath "$4")
 wine_run=$(realpath "$5") build=$(realpath "$6")
 
 if [ "${7:-}" != --inside ]; then
-  for tool in xvfb-run import wine wrestool convert curl; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
+  source "$(dirname "$0")/../../support/check.sh"
+  need xvfb-run import wine wrestool convert curl
   exec xvfb-run -a -s "-screen 0 1280x800x24 -noreset" bash "$0" "$@" --inside
 fi
 
