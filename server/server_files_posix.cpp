@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "server/server_files.h"
+#include "util/command_line.h"
 #include "util/hi.h"
 
 namespace server_files {
@@ -52,7 +53,7 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
 
 // In the foreground the web server stays our child instead of detaching.
 std::string ApacheParams(const std::string& httpdConf) {
-  return "-f \"" + httpdConf + "\" -DFOREGROUND";
+  return "-f " + QuoteArgument(httpdConf) + " -DFOREGROUND";
 }
 
 // Debian's PHP also reads the machine's own extension settings, which would

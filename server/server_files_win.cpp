@@ -1,5 +1,7 @@
 #include "server/server_files.h"
 
+#include "util/command_line.h"
+
 namespace server_files {
 
 const char* const kApacheExe = "Apache\\Apache.exe";
@@ -15,7 +17,7 @@ std::string PhpModuleLine(const std::string& binDir) {
 
 std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }
 
-std::string ApacheParams(const std::string& httpdConf) { return "-f \"" + httpdConf + "\""; }
+std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 
 void WriteMyIniExtras(const std::string&, const std::string&) {}
 

@@ -18,6 +18,8 @@
 #include <sstream>
 #include <thread>
 
+#include "util/command_line.h"
+
 extern char** environ;
 
 namespace stack_test {
@@ -51,8 +53,8 @@ Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOpti
   if (!options.config.empty()) {
     const std::string ini = root_ + "/new-config.ini";
     test::WriteFile(ini, options.config);
-    THi::RunProgramAndWait(test::LodestackProgram(), "/config \"" + program() + "\" \"" + ini + "\"",
-                           "", kShowHidden);
+    THi::RunProgramAndWait(test::LodestackProgram(), "/config " + QuoteArguments({program(), ini}), "",
+                           kShowHidden);
   }
 }
 

@@ -32,6 +32,9 @@ extern const bool kChildSeesRawCommandLine;
 // Processes a start without arguments takes: Windows starts a second process
 // with the relaunch marker; Linux runs the program again in the same one.
 extern const int kRelaunchProcesses;
+// A folder name hard on command lines and configuration files: blanks, a
+// non-ASCII letter and, where the platform allows them, double quotes.
+extern const char* const kAwkwardFolderName;
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 // Its root is taken once per run, so tests that change TMPDIR do not move it.

@@ -26,6 +26,7 @@ const char kSep = '/';
 const char* const kExeSuffix = "";
 const bool kChildSeesRawCommandLine = false;
 const int kRelaunchProcesses = 1;
+const char* const kAwkwardFolderName = "my \"t\xC3\xABst\" stack";
 
 fs::path SystemTempRoot() {
   const char* tmp = std::getenv("TMPDIR");

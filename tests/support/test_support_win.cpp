@@ -12,6 +12,7 @@ const char kSep = '\\';
 const char* const kExeSuffix = ".exe";
 const bool kChildSeesRawCommandLine = true;
 const int kRelaunchProcesses = 2;
+const char* const kAwkwardFolderName = "my t\xC3\xABst stack";
 
 namespace {
 
