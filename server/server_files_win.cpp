@@ -1,5 +1,6 @@
 #include "server/server_files.h"
 
+#include "server/config_quoting.h"
 #include "util/command_line.h"
 
 namespace server_files {
@@ -12,7 +13,7 @@ const char* const kZendManager = "Zend\\ZendExtensionManager.dll";
 const char* const kIonCubeLoader = "ionCube\\ioncube_loader_win_5.2.dll";
 
 std::string PhpModuleLine(const std::string& binDir) {
-  return "LoadModule php5_module \"" + binDir + "\\php\\php5apache.dll\"";
+  return "LoadModule php5_module " + server_config::ApacheQuoted(binDir + "\\php\\php5apache.dll");
 }
 
 std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }

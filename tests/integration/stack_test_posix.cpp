@@ -303,6 +303,24 @@ TEST_F(StackTest, AnExternalBrowserTakesTheSiteAndItsEndEndsTheRun) {
   EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
 }
 
+// A folder name with a double quote, a blank and a non-ASCII letter: the
+// servers and the database's guard start from it, the pages and the
+// database answer, and everything stops.
+TEST_F(StackTest, StartsServesAndStopsFromAFolderNamedWithQuotesBlanksAndAccents) {
+  Tree tree(temp_, test::kAwkwardFolderName, {.config = ConfigWith("18200")});
+  WriteRowsPage(tree);
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  EXPECT_NE(PageOnceTheDatabaseAnswers(port).find("The database answered"), std::string::npos);
+  EXPECT_NE(HttpGet(port, "/rows.php?add=quoted").find("note:quoted"), std::string::npos);
+  EXPECT_GE(THi::FindProcessesByPath(tree.program()).size(), 2u) << "the launcher and the database's guard";
+  const std::string work = tree.WorkDir();
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+  EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }));
+  EXPECT_FALSE(THi::DirectoryExists(work));
+}
+
 TEST_F(StackTest, APortThatIsNoNumberStopsTheStartUpWithTheConversionMessage) {
   Tree tree(temp_, "stack", {.config = ConfigWith("eighty")});
   Launcher launcher(tree.program(), temp_.path());

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "launcher/main_run.h"
+#include "server/config_quoting.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
 #include "util/platform.h"
@@ -87,6 +88,26 @@ TEST_F(ServerConfigTest, AnyIpButExactlyLoopbackListensOnAllInterfaces) {
     EXPECT_EQ(lines[2], "Listen 0.0.0.0:81") << "ip=\"" << ip << "\"";
     EXPECT_EQ(lines[3], "ServerName 127.0.0.1");
   }
+}
+
+// A folder name may hold blanks, double quotes, backslashes and dollar
+// signs: each server reads the value back as it stands. An ordinary Windows
+// path is written as it stands too, since none of its backslashes escapes
+// (my.ini names folders with forward slashes).
+TEST(ConfigQuoting, EachServerReadsTheValueBackAsWritten) {
+  using namespace server_config;
+  for (const auto quoted : {ApacheQuoted, PhpIniQuoted})
+    EXPECT_EQ(quoted(R"(C:\Program Files\S\bin\php\ext)"), R"("C:\Program Files\S\bin\php\ext")");
+  EXPECT_EQ(MySqlQuoted("C:/Program Files/S/bin/mysql"), "\"C:/Program Files/S/bin/mysql\"");
+  for (const auto quoted : {ApacheQuoted, PhpIniQuoted, MySqlQuoted}) {
+    EXPECT_EQ(quoted(R"(/my "t" stack/x)"), R"("/my \"t\" stack/x")");
+    EXPECT_EQ(quoted(R"(C:\dir\)"), R"("C:\dir\\")") << "the closing quote stays a closing quote";
+  }
+  // Apache: \" and \\ are escapes; PHP also \$, and "${" names a variable;
+  // MariaDB also \n \t \r \b \s \'.
+  EXPECT_EQ(ApacheQuoted(R"(\\server\share\n)"), R"("\\\server\share\n")");
+  EXPECT_EQ(PhpIniQuoted(R"(C:\x\$Output$\${HOME}\"q)"), R"("C:\x\\$Output$\\\${HOME}\\\"q")");
+  EXPECT_EQ(MySqlQuoted(R"(/a\new\x\'s\bin)"), R"("/a\\new\x\\'s\\bin")");
 }
 
 TEST_F(ServerConfigTest, ASecondGenerationReplacesTheWholeFile) {
