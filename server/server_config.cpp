@@ -28,6 +28,22 @@ std::string CopyIntoWorkDir(const std::string& folder, const std::string& name) 
   return copy;
 }
 
+// Served on every interface the site is shared, but phpMyAdmin logs in as
+// the database's root user: it answers only requests from this computer,
+// which the web server marks for the pages too.
+std::vector<std::string> LocalOnlyLines(const std::string& documentRoot) {
+  using server_config::kLocalClientVariable;
+  std::vector<std::string> lines = {
+      std::string("SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" ") + kLocalClientVariable + "=1",
+      "<Directory " + server_config::ApacheQuoted(documentRoot + platform::kPathDelim + "phpmyadmin") + ">",
+  };
+  for (const std::string& line : server_files::AccessOnlyWith(kLocalClientVariable)) lines.push_back(line);
+  lines.push_back("ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
+                  "the database and its tools are not shared on the network.\"");
+  lines.push_back("</Directory>");
+  return lines;
+}
+
 }  // namespace
 
 namespace server_config {
@@ -41,6 +57,7 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
   if (THi::IsCdRom() && copySiteFromCd) documentRoot = CopyIntoWorkDir(documentRoot, "www");
 
   std::vector<std::string> lines = server_files::HttpdPreamble(binDir, work);
+  for (const std::string& line : LocalOnlyLines(documentRoot)) lines.push_back(line);
   for (const std::string& line : {
            "PidFile " + ApacheQuoted(InWorkDir("httpd.pid")),
            "ErrorLog " + ApacheQuoted(InWorkDir("error.log")),

@@ -48,9 +48,14 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
       "LoadModule authz_core_module mod_authz_core.so",
       "LoadModule mime_module mod_mime.so",
       "LoadModule dir_module mod_dir.so",
+      "LoadModule setenvif_module mod_setenvif.so",
   };
   for (const std::string& line : RunAsLines()) lines.push_back(line);
   return lines;
+}
+
+std::vector<std::string> AccessOnlyWith(const std::string& variable) {
+  return {"Require env " + variable};
 }
 
 // In the foreground the web server stays our child instead of detaching.

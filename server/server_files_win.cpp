@@ -18,6 +18,11 @@ std::string PhpModuleLine(const std::string& binDir) {
 
 std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }
 
+// The tree's Apache has the access and environment modules built in.
+std::vector<std::string> AccessOnlyWith(const std::string& variable) {
+  return {"Order Deny,Allow", "Deny from all", "Allow from env=" + variable};
+}
+
 std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 
 void WriteMyIniExtras(const std::string&, const std::string&) {}

@@ -5,6 +5,7 @@
 
 #include "launcher/main_run.h"
 #include "server/config_quoting.h"
+#include "server/server_config.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
 #include "util/platform.h"
@@ -178,7 +179,17 @@ TEST_F(ServerConfigTest, PhpIniNamesTheMailProgramWhenThereIsOne) {
 #if defined(_WIN32)
 TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
   form_.FBinDir = "C:\\S\\bin";
-  const std::vector<std::string> lines = HttpdLines();
+  std::vector<std::string> lines = HttpdLines();
+  // Before them, the rules that keep phpMyAdmin to this computer.
+  const std::vector<std::string> localOnly(lines.begin(), lines.end() - std::min<std::size_t>(lines.size(), 11));
+  EXPECT_EQ(localOnly, (std::vector<std::string>{
+                           "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" LODESTACK_LOCAL_CLIENT=1",
+                           "<Directory \"" + THi::GetAppPath() + "www\\phpmyadmin\">", "Order Deny,Allow",
+                           "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                           "ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
+                           "the database and its tools are not shared on the network.\"",
+                           "</Directory>"}));
+  lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(localOnly.size()));
   ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[8], "LoadModule php5_module \"C:\\S\\bin\\php\\php5apache.dll\"");
   const std::string myIni = test::ReadFile(form_.WriteMyIni());
