@@ -71,6 +71,10 @@ void CopyProgram(const std::string& from, const std::string& to);
 // symbolic link to its folder on Linux, in other letter case on Windows.
 std::string AnotherSpelling(const std::string& file);
 
+// A symbolic link to a folder; false, with the system's reason, where none
+// can be made.
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& whyNot);
+
 // Windows: gives a folder a drive letter of its own; returns the drive's
 // root ("R:\\"), or empty with the reason in whyNot.
 std::string MapDriveToFolder(const std::string& folder, std::string& whyNot);

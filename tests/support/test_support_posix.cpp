@@ -122,6 +122,12 @@ Listener::~Listener() {
   if (socket_ >= 0) close(static_cast<int>(socket_));
 }
 
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& whyNot) {
+  if (symlink(target.c_str(), link.c_str()) == 0) return true;
+  whyNot = std::strerror(errno);
+  return false;
+}
+
 std::string AnotherSpelling(const std::string& file) {
   const fs::path path(file);
   const fs::path link = path.parent_path().string() + "-link";

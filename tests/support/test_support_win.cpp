@@ -102,6 +102,14 @@ std::string AnotherSpelling(const std::string& file) {
   return Utf8(upper);
 }
 
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& whyNot) {
+  if (CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(),
+                          SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+    return true;
+  whyNot = "CreateSymbolicLinkW failed with error " + std::to_string(GetLastError());
+  return false;
+}
+
 namespace {
 
 // Starts a program of the host system when this is Wine (which starts Unix
