@@ -502,6 +502,7 @@ check "the stack's start page copies, reads the clipboard back and opens a windo
   within 60 'reported own/read=stack-secret/opened=yes'
 check "a page from elsewhere reads nothing from the clipboard and opens no window unasked" \
   within 30 'reported elsewhere/read=/opened=no'
+shot page-from-elsewhere
 check "its window.close() leaves the stack running: the stack's page after it reads the clipboard" \
   within 30 'reported own-again/read=stack-secret/opened=yes'
 check "and the stack's own window.close() ends the program" ended 30
