@@ -42,6 +42,9 @@ class BrowserEvents {
   virtual void WebBrowser1BeforeNavigate2() = 0;
   // The page closed its window by script.
   virtual void WebBrowser1Close() = 0;
+  // Whether the page at the address is one of the stack's own: only those
+  // may read the clipboard and open windows without a click.
+  virtual bool IsStackPage(const std::string& address) const = 0;
 };
 
 class BrowserEngine {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "forms/web_origin.h"
+
 std::string TrimText(const std::string& text) {
   const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   const auto first = std::find_if_not(text.begin(), text.end(), isSpace);
@@ -108,4 +110,8 @@ void TBrowserForm::WebBrowser1CommandStateChange(int command, bool enabled) {
 
 void TBrowserForm::WebBrowser1ProgressChange(int progress, int maximum) {
   if (FView) FView->SetProgress(progress > 0, progress, maximum);
+}
+
+bool TBrowserForm::IsStackPage(const std::string& address) const {
+  return SameOrigin(address, HomeUrl());
 }

@@ -39,6 +39,8 @@ class TBrowserForm : public BrowserEvents {
   void WebBrowser1TitleChange(const std::string& title) override;
   void WebBrowser1CommandStateChange(int command, bool enabled) override;
   void WebBrowser1ProgressChange(int progress, int maximum) override;
+  // A page of the Home address's origin.
+  bool IsStackPage(const std::string& address) const override;
 
   const std::vector<std::string>& AddressHistory() const { return FHistory; }
   int AddressIndex() const { return FIndex; }

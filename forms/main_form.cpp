@@ -148,6 +148,11 @@ void TfrmMain::mnuTray_AboutClick() {
   EnableTrayIcon(true);
 }
 
+void TfrmMain::WebBrowser1Close() {
+  if (MainWindowView* window = Window(); window && IsStackPage(window->Engine().LocationURL()))
+    QuitApplication();
+}
+
 BrowserEngine* TfrmMain::WebBrowser1NewWindow2() {
   MainWindowView* window = Window();
   return window ? FPopups.Open(window->Engine(), HomeUrl()) : nullptr;

@@ -70,8 +70,10 @@ class TfrmMain : public TBrowserForm, public TMainRun {
 
   BrowserEngine* WebBrowser1NewWindow2() override;
   void WebBrowser1BeforeNavigate2() override {}
-  // A page in the main window closed itself: the program ends.
-  void WebBrowser1Close() override { QuitApplication(); }
+  // A page of the stack in the main window closed itself: the program
+  // ends. Any other page's close is refused, as an ordinary browser refuses
+  // a page that closes a window it did not open.
+  void WebBrowser1Close() override;
 
   TTrayIconMan* TrayIcon() const { return FTrayIcon.get(); }
   TPopupWindows& Popups() { return FPopups; }

@@ -5,6 +5,7 @@
 #include "launcher/config.h"
 #include "packaging/brand_ini.h"
 #include "server/server_config.h"
+#include "util/command_line.h"
 #include "util/platform.h"
 
 std::string TMainRun::PrepareConfigIni() {
@@ -60,6 +61,6 @@ void TMainRun::HandOverConfig() {
   const std::string copy = MakeCommandCopy();
   const std::string ini = copy + ".ini";
   THi::CopyFile(FConfigIni, ini);
-  THi::RunProgram(copy, "/setup \"" + THi::GetProgramFile() + "\" \"" + ini + "\"", "", kShowNormal);
+  THi::RunProgram(copy, "/setup " + QuoteArguments({THi::GetProgramFile(), ini}), "", kShowNormal);
   QuitApplication();
 }

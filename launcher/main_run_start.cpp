@@ -8,6 +8,7 @@
 #include "launcher/main_run.h"
 #include "launcher/run_view.h"
 #include "server/server_files.h"
+#include "util/command_line.h"
 #include "util/platform.h"
 #include "util/product.h"
 #include "util/text.h"
@@ -63,7 +64,7 @@ void TMainRun::FormCreate() {
     TitleApplied();
     THi::SetEnvVar("SERVER_APPNAME", AppName);
 
-    FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash \"" + FConfigIni + "\"", "",
+    FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash " + QuoteArgument(FConfigIni), "",
                                  kShowNormal, TChildTie::kEndWithLauncher);
     FBinDir = ResolveBinDir();
     StartDatabase();
@@ -94,9 +95,9 @@ void TMainRun::StartDatabase() {
   if (!THi::FileExists(FMySqlExe)) return;
   FMySqlPort = THi::FindFreePort(3306, true);
   FMyIni = WriteMyIni();
-  const std::string params = "\"--defaults-file=" + FMyIni + "\" \"--port=" +
-                             std::to_string(FMySqlPort) + "\" \"--skip-innodb\" \"--language=" +
-                             InBin(FBinDir, server_files::kMySqlLanguage) + "\" \"--user=root\"";
+  const std::string params =
+      QuoteArguments({"--defaults-file=" + FMyIni, "--port=" + std::to_string(FMySqlPort), "--skip-innodb",
+                      "--language=" + InBin(FBinDir, server_files::kMySqlLanguage), "--user=root"});
   FMySqlPid = THi::RunProgram(FMySqlExe, params, "", kShowHidden, TChildTie::kShutDownWithLauncher);
 }
 

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "launcher/mode_services.h"
+#include "util/command_line.h"
 #include "util/hi.h"
 #include "util/message_pump.h"
 
@@ -26,8 +27,7 @@ void WaitUntilFree(const std::string& target) {
 // Runs one patch child on the target when the source file was given and exists.
 void Patch(const TArgs& args, std::size_t sourceIndex, const char* modeWord) {
   if (args.size() <= sourceIndex || !THi::FileExists(args[sourceIndex])) return;
-  THi::RunProgramAndWait(args[0],
-                         std::string(modeWord) + " \"" + args[2] + "\" \"" + args[sourceIndex] + "\"",
+  THi::RunProgramAndWait(args[0], std::string(modeWord) + " " + QuoteArguments({args[2], args[sourceIndex]}),
                          "", kShowNormal);
 }
 

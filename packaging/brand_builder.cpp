@@ -151,7 +151,7 @@ class ProgramUnderConstruction {
   // Runs the program's own patch mode on the file and checks what it stored.
   void Patch(const std::string& program, const std::string& mode, const std::string& source,
              const std::function<bool()>& stored, const std::string& what) {
-    THi::RunProgramAndWait(program, mode + " " + QuoteArgument(partial_) + " " + QuoteArgument(source), "", kShowNormal);
+    THi::RunProgramAndWait(program, mode + " " + QuoteArguments({partial_, source}), "", kShowNormal);
     if (!stored()) throw EHiError("Unable to store the " + what + " " + source + " in " + final_ + ".");
   }
 

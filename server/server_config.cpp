@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <exception>
 
+#include "server/config_quoting.h"
 #include "server/server_files.h"
 #include "util/hi.h"
 #include "util/platform.h"
-#include "util/text.h"
 
 namespace {
 
@@ -28,6 +28,22 @@ std::string CopyIntoWorkDir(const std::string& folder, const std::string& name) 
   return copy;
 }
 
+// Served on every interface the site is shared, but phpMyAdmin logs in as
+// the database's root user: it answers only requests from this computer,
+// which the web server marks for the pages too.
+std::vector<std::string> LocalOnlyLines(const std::string& documentRoot) {
+  using server_config::kLocalClientVariable;
+  std::vector<std::string> lines = {
+      std::string("SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" ") + kLocalClientVariable + "=1",
+      "<Directory " + server_config::ApacheQuoted(documentRoot + platform::kPathDelim + "phpmyadmin") + ">",
+  };
+  for (const std::string& line : server_files::AccessOnlyWith(kLocalClientVariable)) lines.push_back(line);
+  lines.push_back("ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
+                  "the database and its tools are not shared on the network.\"");
+  lines.push_back("</Directory>");
+  return lines;
+}
+
 }  // namespace
 
 namespace server_config {
@@ -41,12 +57,13 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
   if (THi::IsCdRom() && copySiteFromCd) documentRoot = CopyIntoWorkDir(documentRoot, "www");
 
   std::vector<std::string> lines = server_files::HttpdPreamble(binDir, work);
+  for (const std::string& line : LocalOnlyLines(documentRoot)) lines.push_back(line);
   for (const std::string& line : {
-           "PidFile " + QuotedValue(InWorkDir("httpd.pid")),
-           "ErrorLog " + QuotedValue(InWorkDir("error.log")),
+           "PidFile " + ApacheQuoted(InWorkDir("httpd.pid")),
+           "ErrorLog " + ApacheQuoted(InWorkDir("error.log")),
            "Listen " + listen + ":" + std::to_string(httpPort),
            std::string("ServerName 127.0.0.1"),
-           "DocumentRoot " + QuotedValue(documentRoot),
+           "DocumentRoot " + ApacheQuoted(documentRoot),
            std::string("DirectoryIndex index.php index.html index.htm index.php5 index.php4 "
                        "index.php3 defult.htm default.html"),
            std::string("TypesConfig mime.types"),
@@ -70,15 +87,15 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
   THi::CopyFile(phpDir + sep + "php.ini", file);
   THi::SetReadOnlyTree(file, false);
 
-  THi::WriteIniValue(file, "PHP", "extension_dir", QuotedValue(phpDir + sep + "ext"));
+  THi::WriteIniValue(file, "PHP", "extension_dir", PhpIniQuoted(phpDir + sep + "ext"));
   THi::WriteIniValue(file, "PHP", "mime_magic.magicfile",
-                     QuotedValue(phpDir + sep + "ext" + sep + "magic.mime"));
+                     PhpIniQuoted(phpDir + sep + "ext" + sep + "magic.mime"));
   THi::WriteIniValue(file, "Zend", "zend_extension_manager.optimizer_ts",
-                     QuotedValue(phpDir + sep + "Zend"));
+                     PhpIniQuoted(phpDir + sep + "Zend"));
   THi::WriteIniValue(file, "Zend", "zend_extension_ts",
-                     QuotedValue(phpDir + sep + server_files::kZendManager));
+                     PhpIniQuoted(phpDir + sep + server_files::kZendManager));
   THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
-                     QuotedValue(phpDir + sep + server_files::kIonCubeLoader));
+                     PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
   THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
   server_files::WritePhpIniExtras(file, mySqlPort, THi::GetWorkDir());
   try {
@@ -87,7 +104,7 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
     // Without the tree's mail program PHP keeps its own default: a command
     // of just " -t" would make every mail() fail.
     if (!sendmail.empty())
-      THi::WriteIniValue(file, "mail function", "sendmail_path", QuotedValue(sendmail + " -t"));
+      THi::WriteIniValue(file, "mail function", "sendmail_path", PhpIniQuoted(sendmail + " -t"));
   } catch (const std::exception&) {
   }
   return file;
@@ -96,15 +113,15 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
 std::string WriteMyIni(const std::string& binDir, int mySqlPort) {
   const std::string file = InWorkDir("my.ini");
   const char sep = platform::kPathDelim;
-  THi::WriteIniValue(file, "mysqld", "basedir", QuotedValue(ForwardSlashes(binDir + sep + "mysql")));
-  THi::WriteIniValue(file, "mysqld", "datadir", QuotedValue(ForwardSlashes(THi::GetAppPath() + "data")));
+  THi::WriteIniValue(file, "mysqld", "basedir", MySqlQuoted(ForwardSlashes(binDir + sep + "mysql")));
+  THi::WriteIniValue(file, "mysqld", "datadir", MySqlQuoted(ForwardSlashes(THi::GetAppPath() + "data")));
   THi::WriteIniValue(file, "mysqld", "bind-address", "127.0.0.1");
   THi::WriteIniValue(file, "mysqld", "port", std::to_string(mySqlPort));
   server_files::WriteMyIniExtras(file, THi::GetWorkDir());
   if (THi::IsCdRom()) {
     // The database server needs to write its data: on a CD it works on a copy.
     const std::string copy = CopyIntoWorkDir(THi::GetAppPath() + "data", "data");
-    THi::WriteIniValue(file, "mysqld", "datadir", QuotedValue(ForwardSlashes(copy)));
+    THi::WriteIniValue(file, "mysqld", "datadir", MySqlQuoted(ForwardSlashes(copy)));
   }
   return file;
 }

@@ -7,10 +7,15 @@
 
 namespace server_config {
 
+// Set by the web server for requests from this computer (a loopback
+// address): phpMyAdmin answers only those, and the stack's pages show their
+// database details only to them.
+inline constexpr char kLocalClientVariable[] = "LODESTACK_LOCAL_CLIENT";
+
 // The web server's configuration, listening on `ip` ("127.0.0.1" means the
 // loopback address only, anything else all interfaces) and `httpPort`. On a
 // CD-ROM with `copySiteFromCd`, the site is copied into the work folder and
-// served from there.
+// served from there. The site's folder "phpmyadmin" answers only this computer.
 std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::string& ip,
                            bool copySiteFromCd);
 // The template php.ini of the bin folder with the paths and the database port of this run.

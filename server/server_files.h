@@ -19,6 +19,9 @@ extern const char* const kIonCubeLoader; // relative to the PHP folder
 std::string PhpModuleLine(const std::string& binDir);
 // Lines the web server needs before the shared ones (empty on Windows).
 std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir);
+// The access rules, inside a folder's section, that admit only requests
+// carrying the environment variable.
+std::vector<std::string> AccessOnlyWith(const std::string& variable);
 // The web server's command line after the program.
 std::string ApacheParams(const std::string& httpdConf);
 // Keys the database server needs besides the shared four.

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include "server/server_files.h"
+
+#include "server/config_quoting.h"
+#include "util/command_line.h"
 #include "util/hi.h"
 
 namespace server_files {
@@ -34,25 +37,30 @@ std::vector<std::string> RunAsLines() {
 }  // namespace
 
 std::string PhpModuleLine(const std::string& binDir) {
-  return "LoadModule php_module \"" + binDir + "/php/libphp.so\"";
+  return "LoadModule php_module " + server_config::ApacheQuoted(binDir + "/php/libphp.so");
 }
 
 std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir) {
   std::vector<std::string> lines = {
-      "ServerRoot \"" + binDir + "/Apache\"",
-      "DefaultRuntimeDir \"" + workDir + "\"",
+      "ServerRoot " + server_config::ApacheQuoted(binDir + "/Apache"),
+      "DefaultRuntimeDir " + server_config::ApacheQuoted(workDir),
       "LoadModule mpm_prefork_module mod_mpm_prefork.so",
       "LoadModule authz_core_module mod_authz_core.so",
       "LoadModule mime_module mod_mime.so",
       "LoadModule dir_module mod_dir.so",
+      "LoadModule setenvif_module mod_setenvif.so",
   };
   for (const std::string& line : RunAsLines()) lines.push_back(line);
   return lines;
 }
 
+std::vector<std::string> AccessOnlyWith(const std::string& variable) {
+  return {"Require env " + variable};
+}
+
 // In the foreground the web server stays our child instead of detaching.
 std::string ApacheParams(const std::string& httpdConf) {
-  return "-f \"" + httpdConf + "\" -DFOREGROUND";
+  return "-f " + QuoteArgument(httpdConf) + " -DFOREGROUND";
 }
 
 // Debian's PHP also reads the machine's own extension settings, which would
@@ -61,15 +69,15 @@ void PrepareServerEnvironment() { THi::SetEnvVar("PHP_INI_SCAN_DIR", ""); }
 
 namespace {
 
-std::string MySqlSocket(const std::string& workDir) { return "\"" + workDir + "/mysql.sock\""; }
+std::string MySqlSocket(const std::string& workDir) { return workDir + "/mysql.sock"; }
 
 }  // namespace
 
 // The socket and pid file would otherwise go to the machine's own folders
 // (/run/mysqld) or into the data folder.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
-  THi::WriteIniValue(myIni, "mysqld", "socket", MySqlSocket(workDir));
-  THi::WriteIniValue(myIni, "mysqld", "pid-file", "\"" + workDir + "/mysqld.pid\"");
+  THi::WriteIniValue(myIni, "mysqld", "socket", server_config::MySqlQuoted(MySqlSocket(workDir)));
+  THi::WriteIniValue(myIni, "mysqld", "pid-file", server_config::MySqlQuoted(workDir + "/mysqld.pid"));
   // Without InnoDB, MariaDB needs another engine for new tables.
   THi::WriteIniValue(myIni, "mysqld", "default-storage-engine", "Aria");
   // Text in any language is stored as written.
@@ -81,8 +89,9 @@ void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
 // that host: it must be this stack's socket, not the machine's.
 void WritePhpIniExtras(const std::string& phpIni, int mySqlPort, const std::string& workDir) {
   THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
-  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", MySqlSocket(workDir));
-  THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", MySqlSocket(workDir));
+  const std::string socket = server_config::PhpIniQuoted(MySqlSocket(workDir));
+  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", socket);
+  THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", socket);
 }
 
 }  // namespace server_files

@@ -1,5 +1,8 @@
 #include "server/server_files.h"
 
+#include "server/config_quoting.h"
+#include "util/command_line.h"
+
 namespace server_files {
 
 const char* const kApacheExe = "Apache\\Apache.exe";
@@ -10,12 +13,17 @@ const char* const kZendManager = "Zend\\ZendExtensionManager.dll";
 const char* const kIonCubeLoader = "ionCube\\ioncube_loader_win_5.2.dll";
 
 std::string PhpModuleLine(const std::string& binDir) {
-  return "LoadModule php5_module \"" + binDir + "\\php\\php5apache.dll\"";
+  return "LoadModule php5_module " + server_config::ApacheQuoted(binDir + "\\php\\php5apache.dll");
 }
 
 std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }
 
-std::string ApacheParams(const std::string& httpdConf) { return "-f \"" + httpdConf + "\""; }
+// The tree's Apache has the access and environment modules built in.
+std::vector<std::string> AccessOnlyWith(const std::string& variable) {
+  return {"Order Deny,Allow", "Deny from all", "Allow from env=" + variable};
+}
+
+std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 
 void WriteMyIniExtras(const std::string&, const std::string&) {}
 

@@ -25,15 +25,9 @@ std::size_t ReadProgramName(const std::string& line, std::string& name) {
   return i;
 }
 
-}  // namespace
-
-std::vector<std::string> SplitCommandLine(const std::string& line) {
-  std::vector<std::string> args;
-  if (line.empty()) return args;
+// Appends the arguments from position i on.
+void SplitArgumentsFrom(const std::string& line, std::size_t i, std::vector<std::string>& args) {
   std::string arg;
-  std::size_t i = ReadProgramName(line, arg);
-  args.push_back(arg);
-
   while (true) {
     while (i < line.size() && IsBlank(line[i])) ++i;
     if (i >= line.size()) break;
@@ -71,6 +65,23 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     }
     args.push_back(arg);
   }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+  std::vector<std::string> args;
+  if (line.empty()) return args;
+  std::string program;
+  const std::size_t end = ReadProgramName(line, program);
+  args.push_back(program);
+  SplitArgumentsFrom(line, end, args);
+  return args;
+}
+
+std::vector<std::string> SplitParameters(const std::string& params) {
+  std::vector<std::string> args;
+  SplitArgumentsFrom(params, 0, args);
   return args;
 }
 
@@ -90,4 +101,10 @@ std::string QuoteArgument(const std::string& arg) {
   }
   quoted.append(slashes, '\\');  // a run before the closing quote is doubled
   return quoted + "\"";
+}
+
+std::string QuoteArguments(std::initializer_list<std::string> args) {
+  std::string text;
+  for (const std::string& arg : args) text += (text.empty() ? "" : " ") + QuoteArgument(arg);
+  return text;
 }

@@ -41,12 +41,12 @@ std::string THi::GetAppPath() { return FolderOf(GetProgramFile(), true); }
 
 bool THi::SetReadOnlyTree(const std::string& path, bool readOnly) {
   if (!hi_internal::SetReadOnlyAttribute(path, readOnly)) return false;
+  // A link is not followed: what it leads to lies outside the tree, or is
+  // part of it already, and a link to a folder above it would never end.
+  if (hi_internal::IsLink(path) || !DirectoryExists(path)) return true;
   for (const std::string& name : ListEntries(path)) {
     if (name == "." || name == "..") continue;
-    const std::string entry = Join(path, name);
-    const bool ok = DirectoryExists(entry) ? SetReadOnlyTree(entry, readOnly)
-                                           : hi_internal::SetReadOnlyAttribute(entry, readOnly);
-    if (!ok) return false;
+    if (!SetReadOnlyTree(Join(path, name), readOnly)) return false;
   }
   return true;
 }

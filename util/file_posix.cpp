@@ -166,6 +166,11 @@ bool SetReadOnlyAttribute(const std::string& path, bool readOnly) {
   return chmod(path.c_str(), mode & 07777) == 0;
 }
 
+bool IsLink(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool CreateFolder(const std::string& folder) {
   // mkdir's mode passes through the umask; the folder must have exactly this one.
   return mkdir(folder.c_str(), PrivateFolderMode()) == 0 && chmod(folder.c_str(), PrivateFolderMode()) == 0;

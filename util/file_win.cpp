@@ -273,6 +273,11 @@ bool SetReadOnlyAttribute(const std::string& path, bool readOnly) {
   return SetFileAttributesW(wide::FromUtf8(path).c_str(), changed) != FALSE;
 }
 
+bool IsLink(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool CreateFolder(const std::string& folder) {
   return CreateDirectoryW(wide::FromUtf8(folder).c_str(), nullptr) != FALSE;
 }

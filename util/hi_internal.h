@@ -22,6 +22,8 @@ std::string PathIdentity(const std::string& path);
 
 // ---- files ----
 bool SetReadOnlyAttribute(const std::string& path, bool readOnly);
+// A symbolic link (on Windows any reparse point: links and junctions).
+bool IsLink(const std::string& path);
 bool CreateFolder(const std::string& folder);  // one level
 
 // ---- resources ----

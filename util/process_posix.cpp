@@ -178,8 +178,11 @@ int DeathSignal(TChildTie tie) {
 // Starts the command line; returns the child's id and its pidfd, or 0.
 pid_t Spawn(const std::string& program, const std::string& params, const std::string& workDir,
             int show, TChildTie tie, int* pidfdOut) {
-  std::vector<std::string> args = SplitCommandLine(BuildCommandLine(program, params));
-  const std::string file = ResolveProgram(args[0]);
+  // The path goes to the program as it is: a Linux folder name may hold a
+  // double quote, which a command line would lose.
+  std::vector<std::string> args = SplitParameters(params);
+  args.insert(args.begin(), program);
+  const std::string file = ResolveProgram(program);
   std::vector<std::string> env = ChildEnvironment(show);
   std::vector<char*> argv = Pointers(args);
   std::vector<char*> envp = Pointers(env);

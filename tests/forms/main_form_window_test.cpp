@@ -75,6 +75,24 @@ TEST_F(MainWindowTest, PagesOpenPopupsAndTheMainPageClosingItselfEndsTheProgram)
   static_cast<TfrmBrowser*>(window().popups[0]->engine.events)->WebBrowser1Close();
   EXPECT_EQ(quits_, 0) << "a popup closing itself ends only that popup";
   EXPECT_EQ(form_.Popups().Count(), 0u);
+  window().engine.location = "http://127.0.0.1:8080/close.php";
+  form_.WebBrowser1Close();
+  EXPECT_EQ(quits_, 1);
+}
+
+// Only the stack's own pages (its Home address's origin) may end the
+// program by closing the main window; the engine asks the same of a page,
+// in either window, before it lets it read the clipboard or open windows.
+TEST_F(MainWindowTest, OnlyTheStacksOwnPagesEndTheProgramByClosingTheWindow) {
+  for (const char* page : {"http://example.com/", "http://127.0.0.1:8081/", "about:blank"}) {
+    window().engine.location = page;
+    form_.WebBrowser1Close();
+    EXPECT_EQ(quits_, 0) << page;
+  }
+  ASSERT_NE(form_.WebBrowser1NewWindow2(), nullptr);
+  EXPECT_TRUE(window().popups[0]->engine.events->IsStackPage("http://127.0.0.1:8080/x.php"));
+  EXPECT_FALSE(window().popups[0]->engine.events->IsStackPage("http://example.com/"));
+  window().engine.location = "http://127.0.0.1:8080/page.php";
   form_.WebBrowser1Close();
   EXPECT_EQ(quits_, 1);
 }

@@ -183,7 +183,13 @@ web_port="$(free_port)"
   echo "LoadModule authz_core_module mod_authz_core.so"
   echo "LoadModule mime_module mod_mime.so"
   echo "LoadModule dir_module mod_dir.so"
+  echo "LoadModule setenvif_module mod_setenvif.so"
   [ "$(id -u)" -eq 0 ] && printf 'User nobody\nGroup nogroup\n'
+  # Requests from this computer see the database and its tools.
+  echo 'SetEnvIf Remote_Addr "^(127\.|::1$|::ffff:127\.)" LODESTACK_LOCAL_CLIENT=1'
+  echo "<Directory \"$dest/www/phpmyadmin\">"
+  echo "Require env LODESTACK_LOCAL_CLIENT"
+  echo "</Directory>"
   echo "PidFile \"$run_dir/httpd.pid\""
   echo "ErrorLog \"$run_dir/error.log\""
   echo "Listen 127.0.0.1:$web_port"

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -17,6 +18,8 @@
 #include <map>
 #include <sstream>
 #include <thread>
+
+#include "util/command_line.h"
 
 extern char** environ;
 
@@ -51,8 +54,8 @@ Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOpti
   if (!options.config.empty()) {
     const std::string ini = root_ + "/new-config.ini";
     test::WriteFile(ini, options.config);
-    THi::RunProgramAndWait(test::LodestackProgram(), "/config \"" + program() + "\" \"" + ini + "\"",
-                           "", kShowHidden);
+    THi::RunProgramAndWait(test::LodestackProgram(), "/config " + QuoteArguments({program(), ini}), "",
+                           kShowHidden);
   }
 }
 
@@ -220,24 +223,91 @@ std::vector<pid_t> Descendants(pid_t root) {
 
 bool Alive(pid_t pid) { return THi::ProcessExists(pid); }
 
-std::string HttpGet(int port, const std::string& path) {
+std::string HttpGet(int port, const std::string& path) { return HttpGetAt("127.0.0.1", port, path); }
+
+std::string HttpGetAt(const std::string& host, int port, const std::string& path) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return {};
   timeval timeout{20, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    close(fd);
+    return {};
+  }
   std::string response;
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
     if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
       char buffer[4096];
       for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) response.append(buffer, n);
     }
   }
   close(fd);
+  return response;
+}
+
+namespace {
+
+// Runs a command to its end, its output gone; true when it succeeded.
+bool Run(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+// A subnet of 10.231.0.0/16 per test process, so that two test runs on one
+// machine do not share one.
+OtherHost::OtherHost() : name_("lodestack-" + std::to_string(getpid())) {
+  if (geteuid() != 0) {
+    whyNot_ = "only root can make a network namespace";
+    return;
+  }
+  if (!Run({"ip", "-V"})) {
+    whyNot_ = "ip (iproute2) is missing";
+    return;
+  }
+  const std::string subnet = "10.231." + std::to_string(getpid() % 250 + 1) + ".";
+  const std::string ours = "ls" + std::to_string(getpid()) + "a";
+  const std::string theirs = "ls" + std::to_string(getpid()) + "b";
+  ourAddress_ = subnet + "1";
+  const bool made = Run({"ip", "netns", "add", name_}) &&
+                    Run({"ip", "link", "add", ours, "type", "veth", "peer", "name", theirs, "netns", name_}) &&
+                    Run({"ip", "addr", "add", ourAddress_ + "/24", "dev", ours}) &&
+                    Run({"ip", "link", "set", ours, "up"}) &&
+                    Run({"ip", "-n", name_, "addr", "add", subnet + "2/24", "dev", theirs}) &&
+                    Run({"ip", "-n", name_, "link", "set", theirs, "up"}) &&
+                    Run({"ip", "-n", name_, "link", "set", "lo", "up"});
+  if (!made) whyNot_ = "could not make the network namespace " + name_ + " and its devices";
+}
+
+OtherHost::~OtherHost() {
+  if (!ourAddress_.empty()) Run({"ip", "netns", "delete", name_});
+}
+
+// The request is made by a thread that has joined the other host's network.
+std::string OtherHost::HttpGet(int port, const std::string& path) const {
+  std::string response;
+  std::thread([&] {
+    const int ns = open(("/run/netns/" + name_).c_str(), O_RDONLY | O_CLOEXEC);
+    if (ns < 0) return;
+    if (setns(ns, CLONE_NEWNET) == 0) response = HttpGetAt(ourAddress_, port, path);
+    close(ns);
+  }).join();
   return response;
 }
 

@@ -86,5 +86,30 @@ bool Alive(pid_t pid);
 
 // One HTTP GET on 127.0.0.1; the whole response, or empty.
 std::string HttpGet(int port, const std::string& path);
+// One HTTP GET on an IPv4 address; the whole response, or empty.
+std::string HttpGetAt(const std::string& address, int port, const std::string& path);
+
+// A second host on the network: a network namespace of its own, joined to
+// this machine by a pair of virtual Ethernet devices on addresses of their
+// own. Only root can make one.
+class OtherHost {
+ public:
+  OtherHost();
+  ~OtherHost();  // the namespace goes, and the pair with it
+  OtherHost(const OtherHost&) = delete;
+  OtherHost& operator=(const OtherHost&) = delete;
+
+  // Why the host could not be made; empty when it was.
+  const std::string& whyNot() const { return whyNot_; }
+  // This machine's address as the other host reaches it.
+  const std::string& ourAddress() const { return ourAddress_; }
+  // One HTTP GET from the other host; the whole response, or empty.
+  std::string HttpGet(int port, const std::string& path) const;
+
+ private:
+  std::string name_;
+  std::string ourAddress_;
+  std::string whyNot_;
+};
 
 }  // namespace stack_test

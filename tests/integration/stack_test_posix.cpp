@@ -303,6 +303,82 @@ TEST_F(StackTest, AnExternalBrowserTakesTheSiteAndItsEndEndsTheRun) {
   EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
 }
 
+bool Answers200(const std::string& response) { return response.rfind("HTTP/1.1 200 OK", 0) == 0; }
+
+// Served on every interface, the site is shared with the network while the
+// database and its tools stay on this machine: another host gets the pages,
+// but neither phpMyAdmin nor the database details of the start and help
+// pages. Served on 127.0.0.1, the other host reaches nothing at all.
+TEST_F(StackTest, OnTheNetworkTheSiteIsSharedButTheDatabaseAndItsToolsAreNot) {
+  const OtherHost other;
+  if (!other.whyNot().empty()) SKIP_FOR_MISSING_TOOL(other.whyNot());
+  Tree tree(temp_, "shared", {.config = ConfigWith("18180", "all")});
+  std::filesystem::copy(SharedTree() + "/www/help", tree.root() + "/www/help",
+                        std::filesystem::copy_options::recursive);
+  test::WriteFile(tree.root() + "/www/hello.html", "<p>hello from the site");
+  const bool withPhpMyAdmin = THi::FileExists(tree.root() + "/www/phpmyadmin/index.php");
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  const std::string dbPort = IniValue(tree.WorkDir() + "/my.ini", "mysqld", "port");
+
+  // This machine: everything as before.
+  EXPECT_NE(PageOnceTheDatabaseAnswers(port).find("The database answered on 127.0.0.1:" + dbPort),
+            std::string::npos);
+  EXPECT_NE(HttpGet(port, "/help/").find("in this run it is <strong>" + dbPort), std::string::npos);
+  if (withPhpMyAdmin) {
+    EXPECT_TRUE(Answers200(HttpGet(port, "/phpmyadmin/")));
+  }
+
+  // The other host: the site, and a word of why the rest is not there.
+  EXPECT_TRUE(Answers200(other.HttpGet(port, "/hello.html")));
+  const std::string start = other.HttpGet(port, "/");
+  EXPECT_TRUE(Answers200(start)) << start;
+  EXPECT_NE(start.find("answer only on the computer that runs the stack"), std::string::npos) << start;
+  for (const std::string& detail : {std::string("The database answered"), std::string("did not answer"),
+                                    std::string("root, without"), dbPort})
+    EXPECT_EQ(start.find(detail), std::string::npos) << detail << " in\n" << start;
+  const std::string help = other.HttpGet(port, "/help/");
+  EXPECT_TRUE(Answers200(help));
+  EXPECT_EQ(help.find("in this run it is"), std::string::npos) << help;
+  EXPECT_EQ(help.find("href=\"../phpmyadmin/"), std::string::npos);
+  if (withPhpMyAdmin) {
+    const std::string tool = other.HttpGet(port, "/phpmyadmin/");
+    EXPECT_EQ(tool.rfind("HTTP/1.1 403", 0), 0u) << tool;
+    EXPECT_NE(tool.find("phpMyAdmin answers only on the computer that runs the stack"), std::string::npos);
+    EXPECT_EQ(other.HttpGet(port, "/phpmyadmin/index.php").rfind("HTTP/1.1 403", 0), 0u);
+  }
+  EXPECT_EQ(HttpGetAt(other.ourAddress(), std::stoi(dbPort), "/"), "") << "the database listens on 127.0.0.1 only";
+  EXPECT_EQ(other.HttpGet(std::stoi(dbPort), "/"), "");
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+
+  Tree local(temp_, "local", {.config = ConfigWith("18190")});
+  Launcher again(local.program(), temp_.path());
+  const int localPort = again.WaitForHome();
+  ASSERT_GT(localPort, 0) << again.Output();
+  EXPECT_TRUE(Answers200(HttpGet(localPort, "/")));
+  EXPECT_EQ(other.HttpGet(localPort, "/"), "") << "served on 127.0.0.1 only";
+  EXPECT_EQ(again.Stop(SIGTERM), 0);
+}
+
+// A folder name with a double quote, a blank and a non-ASCII letter: the
+// servers and the database's guard start from it, the pages and the
+// database answer, and everything stops.
+TEST_F(StackTest, StartsServesAndStopsFromAFolderNamedWithQuotesBlanksAndAccents) {
+  Tree tree(temp_, test::kAwkwardFolderName, {.config = ConfigWith("18200")});
+  WriteRowsPage(tree);
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  EXPECT_NE(PageOnceTheDatabaseAnswers(port).find("The database answered"), std::string::npos);
+  EXPECT_NE(HttpGet(port, "/rows.php?add=quoted").find("note:quoted"), std::string::npos);
+  EXPECT_GE(THi::FindProcessesByPath(tree.program()).size(), 2u) << "the launcher and the database's guard";
+  const std::string work = tree.WorkDir();
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+  EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }));
+  EXPECT_FALSE(THi::DirectoryExists(work));
+}
+
 TEST_F(StackTest, APortThatIsNoNumberStopsTheStartUpWithTheConversionMessage) {
   Tree tree(temp_, "stack", {.config = ConfigWith("eighty")});
   Launcher launcher(tree.program(), temp_.path());

@@ -162,7 +162,11 @@ TEST_F(MainFormConfig, TheHandOverStartsTheCopyWithSetupAndQuits) {
   const std::string tmp = Path("tmp");
   test::fs::create_directory(test::U8Path(tmp));
   const test::ScopedTempDir tempDir(tmp);
-  const std::string launcher = Path(std::string("launcher") + test::kExeSuffix);
+  // From a folder whose name is hard on command lines: the copy, its
+  // /config child and the reopened launcher all get the paths whole.
+  const std::string folder = Path(test::kAwkwardFolderName);
+  test::fs::create_directory(test::U8Path(folder));
+  const std::string launcher = folder + test::kSep + "launcher" + test::kExeSuffix;
   test::CopyProgram(test::ResourceChildProgram(), launcher);
   const std::string working = Path("Config.ini");
   const std::string newConfig = "[INI]\r\ntitle=Handed Over\r\nport=8088\r\nip=all\r\n";

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "launcher/main_run.h"
+#include "server/config_quoting.h"
+#include "server/server_config.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
 #include "util/platform.h"
@@ -89,6 +91,26 @@ TEST_F(ServerConfigTest, AnyIpButExactlyLoopbackListensOnAllInterfaces) {
   }
 }
 
+// A folder name may hold blanks, double quotes, backslashes and dollar
+// signs: each server reads the value back as it stands. An ordinary Windows
+// path is written as it stands too, since none of its backslashes escapes
+// (my.ini names folders with forward slashes).
+TEST(ConfigQuoting, EachServerReadsTheValueBackAsWritten) {
+  using namespace server_config;
+  for (const auto quoted : {ApacheQuoted, PhpIniQuoted})
+    EXPECT_EQ(quoted(R"(C:\Program Files\S\bin\php\ext)"), R"("C:\Program Files\S\bin\php\ext")");
+  EXPECT_EQ(MySqlQuoted("C:/Program Files/S/bin/mysql"), "\"C:/Program Files/S/bin/mysql\"");
+  for (const auto quoted : {ApacheQuoted, PhpIniQuoted, MySqlQuoted}) {
+    EXPECT_EQ(quoted(R"(/my "t" stack/x)"), R"("/my \"t\" stack/x")");
+    EXPECT_EQ(quoted(R"(C:\dir\)"), R"("C:\dir\\")") << "the closing quote stays a closing quote";
+  }
+  // Apache: \" and \\ are escapes; PHP also \$, and "${" names a variable;
+  // MariaDB also \n \t \r \b \s \'.
+  EXPECT_EQ(ApacheQuoted(R"(\\server\share\n)"), R"("\\\server\share\n")");
+  EXPECT_EQ(PhpIniQuoted(R"(C:\x\$Output$\${HOME}\"q)"), R"("C:\x\\$Output$\\\${HOME}\\\"q")");
+  EXPECT_EQ(MySqlQuoted(R"(/a\new\x\'s\bin)"), R"("/a\\new\x\\'s\\bin")");
+}
+
 TEST_F(ServerConfigTest, ASecondGenerationReplacesTheWholeFile) {
   form_.FBinDir = Path("bin");
   const std::string file = form_.WriteHttpdConf();
@@ -157,7 +179,17 @@ TEST_F(ServerConfigTest, PhpIniNamesTheMailProgramWhenThereIsOne) {
 #if defined(_WIN32)
 TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
   form_.FBinDir = "C:\\S\\bin";
-  const std::vector<std::string> lines = HttpdLines();
+  std::vector<std::string> lines = HttpdLines();
+  // Before them, the rules that keep phpMyAdmin to this computer.
+  const std::vector<std::string> localOnly(lines.begin(), lines.end() - std::min<std::size_t>(lines.size(), 11));
+  EXPECT_EQ(localOnly, (std::vector<std::string>{
+                           "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" LODESTACK_LOCAL_CLIENT=1",
+                           "<Directory \"" + THi::GetAppPath() + "www\\phpmyadmin\">", "Order Deny,Allow",
+                           "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                           "ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
+                           "the database and its tools are not shared on the network.\"",
+                           "</Directory>"}));
+  lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(localOnly.size()));
   ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[8], "LoadModule php5_module \"C:\\S\\bin\\php\\php5apache.dll\"");
   const std::string myIni = test::ReadFile(form_.WriteMyIni());

@@ -1,5 +1,7 @@
 #include "support/resource_support.h"
 
+#include "util/command_line.h"
+
 namespace test {
 
 std::uint16_t Le16(const std::string& bytes, std::size_t at) {
@@ -157,7 +159,7 @@ std::string ResourceChildProgram() { return THi::GetAppPath() + "resource_child"
 
 std::string Quoted(const std::vector<std::string>& args) {
   std::string text;
-  for (const std::string& arg : args) text += (text.empty() ? "\"" : " \"") + arg + "\"";
+  for (const std::string& arg : args) text += (text.empty() ? "" : " ") + QuoteArgument(arg);
   return text;
 }
 

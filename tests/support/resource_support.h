@@ -79,7 +79,7 @@ class ScopedTempDir {
 // The helper program with the launcher's built-in resources (resource_child).
 std::string ResourceChildProgram();
 
-// `"a" "b" ...`: a parameter text for THi::RunProgram.
+// `"a" "b" ...` (each quoted with QuoteArgument): a parameter text for THi::RunProgram.
 std::string Quoted(const std::vector<std::string>& args);
 
 }  // namespace test

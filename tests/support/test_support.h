@@ -32,6 +32,9 @@ extern const bool kChildSeesRawCommandLine;
 // Processes a start without arguments takes: Windows starts a second process
 // with the relaunch marker; Linux runs the program again in the same one.
 extern const int kRelaunchProcesses;
+// A folder name hard on command lines and configuration files: blanks, a
+// non-ASCII letter and, where the platform allows them, double quotes.
+extern const char* const kAwkwardFolderName;
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 // Its root is taken once per run, so tests that change TMPDIR do not move it.
@@ -67,6 +70,10 @@ void CopyProgram(const std::string& from, const std::string& to);
 // The same existing file under another spelling of its path: through a
 // symbolic link to its folder on Linux, in other letter case on Windows.
 std::string AnotherSpelling(const std::string& file);
+
+// A symbolic link to a folder; false, with the system's reason, where none
+// can be made.
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& whyNot);
 
 // Windows: gives a folder a drive letter of its own; returns the drive's
 // root ("R:\\"), or empty with the reason in whyNot.

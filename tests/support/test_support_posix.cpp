@@ -26,6 +26,7 @@ const char kSep = '/';
 const char* const kExeSuffix = "";
 const bool kChildSeesRawCommandLine = false;
 const int kRelaunchProcesses = 1;
+const char* const kAwkwardFolderName = "my \"t\xC3\xABst\" stack";
 
 fs::path SystemTempRoot() {
   const char* tmp = std::getenv("TMPDIR");
@@ -119,6 +120,12 @@ Listener::Listener(int port) {
 
 Listener::~Listener() {
   if (socket_ >= 0) close(static_cast<int>(socket_));
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& whyNot) {
+  if (symlink(target.c_str(), link.c_str()) == 0) return true;
+  whyNot = std::strerror(errno);
+  return false;
 }
 
 std::string AnotherSpelling(const std::string& file) {

@@ -12,6 +12,7 @@ const char kSep = '\\';
 const char* const kExeSuffix = ".exe";
 const bool kChildSeesRawCommandLine = true;
 const int kRelaunchProcesses = 2;
+const char* const kAwkwardFolderName = "my t\xC3\xABst stack";
 
 namespace {
 
@@ -99,6 +100,14 @@ std::string AnotherSpelling(const std::string& file) {
   std::wstring upper = Wide(file);
   CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
   return Utf8(upper);
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& whyNot) {
+  if (CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(),
+                          SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+    return true;
+  whyNot = "CreateSymbolicLinkW failed with error " + std::to_string(GetLastError());
+  return false;
 }
 
 namespace {

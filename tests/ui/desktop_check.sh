@@ -27,10 +27,11 @@ mkdir -p "$work/fakebin"
 printf '#!/bin/sh\necho "$*" >>"%s/opened"\n' "$work" >"$work/fakebin/xdg-open"
 chmod +x "$work/fakebin/xdg-open"
 export PATH="$work/fakebin:$PATH"
-launcher= tray=
+launcher= tray= elsewhere=
 cleanup() {
   [ -z "$launcher" ] || kill -9 "$launcher" 2>/dev/null
   [ -z "$tray" ] || kill -9 "$tray" 2>/dev/null
+  [ -z "$elsewhere" ] || kill -9 "$elsewhere" 2>/dev/null
   pkill -9 -f "^$work/" 2>/dev/null
   rm -rf "$work"
 }
@@ -454,7 +455,66 @@ check "and no splash was shown" test -z "$seen"
 stop
 }
 
-for section in main tray settings downsize rebrand splash; do
+section_privileges() {
+echo "== the window's privileges stay with the stack's own pages"
+# From a folder whose name is hard on command lines: the splash, the servers
+# and the window start from it.
+tree="$work/my \"tëst\" stack"
+make_tree "$tree" "$(config "Own Test" 18430)"
+# A second server, on another port, serves a page that is not the stack's,
+# and notes what the pages report to it.
+mkdir -p "$work/elsewhere"
+/usr/bin/python3 -m http.server 18431 --bind 127.0.0.1 --directory "$work/elsewhere" >/dev/null 2>"$work/elsewhere.log" &
+elsewhere=$!
+# A page that (when told to) puts text on the clipboard, reads the
+# clipboard, tries to open a window unasked and reports what it got; then it
+# closes its own window, or goes on to the next page, when told to.
+page() {  # page <name> <copy: yes|no> <close: yes|no> <next page or ""> <milliseconds to wait first>
+  cat <<HTML
+<title>$1</title><textarea id=t></textarea>
+<script>
+function run() {
+  var t = document.getElementById('t');
+  if ('$2' === 'yes') { t.value = 'stack-secret'; t.select(); document.execCommand('copy'); }
+  t.value = '';
+  t.focus();
+  document.execCommand('paste');
+  var opened = window.open('about:blank', '', 'width=300,height=200');
+  fetch('http://127.0.0.1:18431/report/$1/read=' + t.value + '/opened=' + (opened ? 'yes' : 'no'), {mode: 'no-cors'});
+  if ('$3' === 'yes') setTimeout(function () { window.close(); }, 300);
+  if ('$4') setTimeout(function () { location.href = '$4'; }, 1500);
+}
+if ($5) setTimeout(run, $5); else run();
+</script>
+HTML
+}
+# The start page, then the page from elsewhere, then the stack's own again.
+# Coming back from elsewhere the stack's page waits a moment: its privileges
+# return once it is shown, not while the page from elsewhere still is.
+page own yes no http://127.0.0.1:18431/read.html 0 >"$tree/www/index.php"
+page elsewhere no yes http://127.0.0.1:18430/again.html 0 >"$work/elsewhere/read.html"
+page own-again no yes "" 1000 >"$tree/www/again.html"
+reported() { grep -q "GET /report/$1 " "$work/elsewhere.log"; }
+splash_window() { pid=$(pgrep -f "^$tree/lodestack splash" | head -n 1); [ -n "$pid" ] && xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1; }
+start "$tree"
+check "the splash shows from a folder named $(basename "$tree")" within 30 'test -n "$(splash_window)"'
+check "the stack's start page copies, reads the clipboard back and opens a window unasked" \
+  within 60 'reported own/read=stack-secret/opened=yes'
+check "a page from elsewhere reads nothing from the clipboard and opens no window unasked" \
+  within 30 'reported elsewhere/read=/opened=no'
+shot page-from-elsewhere
+check "its window.close() leaves the stack running: the stack's page after it reads the clipboard" \
+  within 30 'reported own-again/read=stack-secret/opened=yes'
+check "and the stack's own window.close() ends the program" ended 30
+check "with exit code 0" test "${code:-}" = 0
+check "and every server" within 20 'nothing_runs "$tree"'
+grep "GET /report" "$work/elsewhere.log" | sed 's/^.*GET /reported: /; s/ HTTP.*//'
+kill "$elsewhere" 2>/dev/null
+wait "$elsewhere" 2>/dev/null
+elsewhere=
+}
+
+for section in main tray settings downsize rebrand splash privileges; do
   wanted "$section" && "section_$section"
 done
 [ "$failures" -eq 0 ]

@@ -70,6 +70,11 @@ TEST(SplitCommandLine, ReadsBackWhatBuildCommandLineBuilt) {
   EXPECT_EQ(SplitCommandLine(BuildCommandLine("/a b/\"prog\"", "x \"y z\"")),
             (Args{"/a b/prog", "x", "y z"}));
   EXPECT_EQ(SplitCommandLine(BuildCommandLine("/prog", "")), Args{"/prog"});
+  // The parameters alone split as those after argument 0 do.
+  EXPECT_EQ(SplitParameters("x \"y z\" a\\\"b"), (Args{"x", "y z", "a\"b"}));
+  EXPECT_EQ(SplitParameters(QuoteArguments({"my \"t\" stack", "C:\\dir\\"})),
+            (Args{"my \"t\" stack", "C:\\dir\\"}));
+  EXPECT_TRUE(SplitParameters("").empty());
 }
 
 // A program started from a folder with blanks receives exactly the

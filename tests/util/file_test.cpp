@@ -153,6 +153,37 @@ TEST_F(FileTest, ReadOnlyTreeMakesFilesCountAsInUse) {
   EXPECT_FALSE(THi::SetReadOnlyTree(Path("missing"), false));
 }
 
+// A copied tree may hold links: to a folder outside it, and back to itself.
+// The switch changes the tree's own entries only, and ends: two links to the
+// top would otherwise branch at every level.
+TEST_F(FileTest, ReadOnlyTreeFollowsNoLinkOutOfTheTreeOrRoundIt) {
+  const char sep = test::kSep;
+  const std::string tree = Path("tree");
+  const std::string outside = Path("outside");
+  const std::string inner = tree + sep + "a" + sep + "file.txt";
+  const std::string kept = outside + sep + "kept.txt";
+  MakeFolder(tree + sep + "a");
+  MakeFolder(tree + sep + "b");
+  MakeFolder(outside);
+  WriteFile(inner, "x");
+  WriteFile(kept, "x");
+  std::string whyNot;
+  const bool linked = test::MakeFolderLink(outside, tree + sep + "out", whyNot) &&
+                      test::MakeFolderLink(tree, tree + sep + "a" + sep + "top", whyNot) &&
+                      test::MakeFolderLink(tree, tree + sep + "b" + sep + "top", whyNot);
+  if (!linked) GTEST_SKIP() << "this system makes no symbolic links: " << whyNot;
+
+  ASSERT_TRUE(THi::SetReadOnlyTree(tree, true));
+  EXPECT_TRUE(THi::IsFileInUse(inner));
+  EXPECT_FALSE(THi::IsFileInUse(kept)) << "a folder outside the tree was made read-only";
+
+  ASSERT_TRUE(THi::SetReadOnlyTree(outside, true));
+  ASSERT_TRUE(THi::SetReadOnlyTree(tree, false));
+  EXPECT_FALSE(THi::IsFileInUse(inner));
+  EXPECT_TRUE(THi::IsFileInUse(kept)) << "a folder outside the tree was made writable";
+  THi::SetReadOnlyTree(outside, false);
+}
+
 TEST_F(FileTest, UniqueFileNameSkipsOnlyFilesInUse) {
   const std::string first = Path("tnlt_cmd0.tmp");
   EXPECT_EQ(THi::MakeUniqueFileName("tnlt_cmd", temp_.path(), 0, ".tmp"), first);

@@ -35,6 +35,9 @@ class ProcessTest : public test::TempFolderTest {
 };
 
 TEST_F(ProcessTest, ProgramPathLosesItsQuotesAndParametersArriveUnchanged) {
+  if (!test::kChildSeesRawCommandLine)
+    GTEST_SKIP() << "a Linux path may hold a double quote, and keeps it "
+                    "(AProgramInAnAwkwardFolderGetsItsPathAndArgumentsWhole)";
   const std::string report = Path("report.txt");
   // A quote inside the path is removed before the program is looked up.
   std::string quoted = ChildProgram();
@@ -48,6 +51,20 @@ TEST_F(ProcessTest, ProgramPathLosesItsQuotesAndParametersArriveUnchanged) {
   if (test::kChildSeesRawCommandLine) {
     EXPECT_EQ(got.Get("cmdline"), "\"" + ChildProgram() + "\" " + params);
   }
+}
+
+// A folder name with blanks, a non-ASCII letter and (on Linux) double
+// quotes: the program starts, and paths quoted with QuoteArgument arrive whole.
+TEST_F(ProcessTest, AProgramInAnAwkwardFolderGetsItsPathAndArgumentsWhole) {
+  const std::string folder = Path(test::kAwkwardFolderName);
+  fs::create_directory(test::U8Path(folder));
+  const std::string program = folder + test::kSep + "test child" + test::kExeSuffix;
+  test::CopyProgram(ChildProgram(), program);
+  const std::string report = folder + test::kSep + "report.txt";
+  THi::RunProgramAndWait(program, "report " + QuoteArguments({report, folder}), "", kShowNormal);
+
+  const test::ChildReport got = ReadChildReport(report);
+  EXPECT_EQ(got.args, (std::vector<std::string>{"report", report, folder}));
 }
 
 TEST_F(ProcessTest, EmptyParametersLeaveTheTrailingBlank) {

@@ -12,6 +12,10 @@ if (!is_string($appName) || trim($appName) === '') {
     $appName = 'Lodestack';
 }
 
+// The web server marks requests from this computer. The database and its
+// tools stay with it: another computer on the network sees no details of them.
+$localClient = ($_SERVER['LODESTACK_LOCAL_CLIENT'] ?? '') === '1';
+
 // The launcher writes the port it chose for the database server into php.ini
 // (0 when the stack has no database server). get_cfg_var still finds it when
 // the mysqli extension, which owns the setting, is not loaded.
@@ -21,7 +25,9 @@ if ($portSetting === false) {
 }
 $dbPort = (int) $portSetting;
 $db = ['state' => 'failed', 'text' => ''];
-if ($dbPort <= 0) {
+if (!$localClient) {
+    $db = ['state' => 'hidden', 'text' => ''];
+} elseif ($dbPort <= 0) {
     $db = ['state' => 'none', 'text' => 'No database server runs with this stack.'];
 } elseif (!extension_loaded('mysqli')) {
     $db['text'] = 'The PHP extension mysqli is not loaded, so this page cannot ask the database.';
@@ -43,7 +49,7 @@ if ($dbPort <= 0) {
 
 $extensions = get_loaded_extensions();
 natcasesort($extensions);
-$hasPhpMyAdmin = is_file(__DIR__ . '/phpmyadmin/index.php');
+$hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
 ?><!DOCTYPE html>
 <html lang="en">
 <head>
@@ -83,6 +89,9 @@ $hasPhpMyAdmin = is_file(__DIR__ . '/phpmyadmin/index.php');
   </section>
   <section>
     <h2>Database</h2>
+    <?php if ($db['state'] === 'hidden'): ?>
+    <p>The database and phpMyAdmin answer only on the computer that runs the stack.</p>
+    <?php else: ?>
     <table>
       <tr><th>Port</th><td><?= $dbPort > 0 ? h((string) $dbPort) : 'none' ?></td></tr>
       <?php if ($db['state'] === 'ok'): ?>
@@ -96,6 +105,7 @@ $hasPhpMyAdmin = is_file(__DIR__ . '/phpmyadmin/index.php');
       <?php endif; ?>
       <tr><th>User</th><td>root, without password</td></tr>
     </table>
+    <?php endif; ?>
   </section>
   <section>
     <h2>Tools</h2>

@@ -3,6 +3,15 @@
 // launcher chose for this run, as root without a password.
 declare(strict_types=1);
 
+// It logs in as the database's root user: only the computer that runs the
+// stack may use it. The web server refuses other computers already; this
+// holds too where the folder is reached under another name.
+if (($_SERVER['LODESTACK_LOCAL_CLIENT'] ?? '') !== '1') {
+    http_response_code(403);
+    exit('phpMyAdmin answers only on the computer that runs the stack: '
+        . 'the database and its tools are not shared on the network.');
+}
+
 $cfg['blowfish_secret'] = '@BLOWFISH_SECRET@';
 
 $i = 1;

@@ -24,7 +24,8 @@ bool HasScheme(const std::string& address) {
 
 // WebKit lets a script close only a window with no history of its own to go
 // back to; the system's browser control lets any page close its window. So
-// every page's window.close() is passed to the window as a message.
+// every page's window.close() is passed to the window as a message, which
+// the window's form takes from the stack's own pages only.
 constexpr char kCloseMessage[] = "lodestackClose";
 constexpr char kCloseScript[] =
     "window.close = function () { window.webkit.messageHandlers.lodestackClose.postMessage(0); };";
@@ -40,17 +41,16 @@ WebKitUserContentManager* NewContentManager() {
   return manager;
 }
 
-// Each window has its own content manager, so a close message names its window.
+// Each window has its own content manager, so a close message names its
+// window, and its own settings, since the pages' privileges are its own.
 WebKitWebView* NewView(WebKitEngine* opener, WebKitUserContentManager* manager) {
-  if (opener)
-    return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener->Widget(),
-                                        "user-content-manager", manager, nullptr));
-  WebKitWebView* view =
-      WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", manager, nullptr));
-  WebKitSettings* settings = webkit_web_view_get_settings(view);
-  // Pages open their windows as they would in the system's own browser control.
-  webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
-  webkit_settings_set_javascript_can_access_clipboard(settings, TRUE);
+  WebKitSettings* settings = webkit_settings_new();
+  WebKitWebView* view = WEBKIT_WEB_VIEW(
+      opener ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener->Widget(), "user-content-manager",
+                            manager, "settings", settings, nullptr)
+             : g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", manager, "settings", settings,
+                            nullptr));
+  g_object_unref(settings);
   return view;
 }
 
@@ -71,6 +71,7 @@ WebKitEngine::WebKitEngine(WebKitEngine* opener)
   g_signal_connect(view_, "close", G_CALLBACK(OnClose), this);
   g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(view_, "print", G_CALLBACK(OnPrint), this);
+  g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
 }
 
 WebKitEngine::~WebKitEngine() {
@@ -115,6 +116,34 @@ void WebKitEngine::CommandStates() {
   events_->WebBrowser1CommandStateChange(kCommandForward, webkit_web_view_can_go_forward(view_));
 }
 
+bool WebKitEngine::IsStackPage(const std::string& address) const {
+  return events_ && events_->IsStackPage(address);
+}
+
+// Pages of the stack read the clipboard and open windows without a click,
+// as the system's browser control lets its pages; other pages may not, as
+// in an ordinary browser.
+void WebKitEngine::GrantPrivileges(bool granted) {
+  WebKitSettings* settings = webkit_web_view_get_settings(view_);
+  webkit_settings_set_javascript_can_access_clipboard(settings, granted);
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, granted);
+}
+
+// The page to come is known by its response, before any script of it runs:
+// one from elsewhere loses the privileges then. A page of the stack gets them
+// then only when it replaces one of the stack's (or nothing), and otherwise
+// once it is shown, so that the page leaving never holds them.
+gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                      WebKitPolicyDecisionType type, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+  if (!webkit_response_policy_decision_is_main_frame_main_resource(response)) return FALSE;
+  const gchar* uri = webkit_uri_response_get_uri(webkit_response_policy_decision_get_response(response));
+  engine->GrantPrivileges(engine->stackPageShown_ && uri && engine->IsStackPage(uri));
+  return FALSE;  // the engine decides as it would
+}
+
 void WebKitEngine::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
   auto* engine = static_cast<WebKitEngine*>(self);
   switch (event) {
@@ -126,9 +155,13 @@ void WebKitEngine::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer
       break;
     case WEBKIT_LOAD_COMMITTED:
       engine->readyState_ = kInteractive;
+      engine->stackPageShown_ = engine->IsStackPage(engine->LocationURL());
+      engine->GrantPrivileges(engine->stackPageShown_);
       engine->CommandStates();
       break;
     case WEBKIT_LOAD_FINISHED:
+      // A load that failed or became a download leaves the page shown.
+      engine->GrantPrivileges(engine->stackPageShown_);
       engine->busy_ = false;
       engine->readyState_ = kReadyStateComplete;
       engine->CommandStates();

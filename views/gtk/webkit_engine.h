@@ -40,7 +40,11 @@ class WebKitEngine : public BrowserEngine {
   static void OnCloseMessage(WebKitUserContentManager*, JSCValue*, gpointer self);
   static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
   static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self);
+  static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                 WebKitPolicyDecisionType type, gpointer self);
   void CommandStates();
+  bool IsStackPage(const std::string& address) const;
+  void GrantPrivileges(bool granted);
 
   WebKitUserContentManager* content_;
   WebKitWebView* view_;
@@ -48,4 +52,6 @@ class WebKitEngine : public BrowserEngine {
   bool busy_ = false;
   int readyState_ = 0;
   bool silent_ = false;
+  // The page shown is one of the stack's, or there is none yet.
+  bool stackPageShown_ = true;
 };

@@ -11,6 +11,9 @@ $appName = getenv('SERVER_APPNAME');
 if (!is_string($appName) || trim($appName) === '') {
     $appName = 'Lodestack';
 }
+// The database and its tools stay with the computer that runs the stack
+// (the web server marks its requests): others see no details of them.
+$localClient = ($_SERVER['LODESTACK_LOCAL_CLIENT'] ?? '') === '1';
 $portSetting = ini_get('mysqli.default_port');
 if ($portSetting === false) {
     $portSetting = get_cfg_var('mysqli.default_port');
@@ -68,6 +71,9 @@ $root = dirname(__DIR__, 2);
   </section>
   <section>
     <h2>The database</h2>
+    <?php if (!$localClient): ?>
+    <p>The database and phpMyAdmin answer only on the computer that runs the stack.</p>
+    <?php else: ?>
     <p>The database server listens on 127.0.0.1 only, so other computers cannot reach it.
     Its port is 3306, or the next free port when 3306 is taken<?php
     if ($dbPort > 0): ?>; in this run it is <strong><?= h((string) $dbPort) ?></strong><?php
@@ -81,6 +87,7 @@ $db = new PDO("mysql:host=127.0.0.1;port=$port;dbname=my_database", 'root', '');
     <?php if (is_file(dirname(__DIR__) . '/phpmyadmin/index.php')): ?>
     <p><a href="../phpmyadmin/">phpMyAdmin</a> manages the databases in the browser.</p>
     <?php endif; ?>
+    <?php endif; ?>
   </section>
   <section>
     <h2>The tray menu</h2>
@@ -92,7 +99,9 @@ $db = new PDO("mysql:host=127.0.0.1;port=$port;dbname=my_database", 'root', '');
       PHP extensions, ...) from the folder tree, for example before you ship your site on a CD.
       The stack restarts without them. This cannot be undone.</dd>
       <dt>Server Settings...</dt><dd>Changes the port of the web server and whether it listens on
-      this computer only or on all network interfaces. The stack restarts with the new settings.</dd>
+      this computer only or on all network interfaces. The stack restarts with the new settings.
+      On all interfaces other computers see your site; the database and phpMyAdmin still answer
+      only this computer.</dd>
       <dt>Help Contents</dt><dd>Opens this page.</dd>
       <dt>Contact Us, Visit Website, About...</dt><dd>Information about the program.</dd>
       <dt>Exit</dt><dd>Stops the servers, removes the temporary files and ends the program.</dd>
