@@ -1,6 +1,8 @@
 // The appended resource table reader on any bytes. A table that parses
 // writes back to the same bytes and reads back to the same entries, so the
-// patch modes, which parse, change and write again, lose nothing.
+// patch modes, which parse, change and write again, lose nothing; and the
+// lookup that reads only the table from the file's end agrees with the
+// reading of the whole file.
 #include "fuzz/fuzz_input.h"
 #include "util/resource_table.h"
 
@@ -29,7 +31,15 @@ bool EndsWithTable(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes = fuzz::AsText(data, size);
   const std::optional<ResourceFile> parsed = restable::Parse(bytes);
+  const auto fromTheEnd = restable::ReadEntries(
+      bytes.size(), [&bytes](std::uint64_t offset, std::size_t length, std::string& out) {
+        if (offset > bytes.size() || length > bytes.size() - offset) return false;
+        out = bytes.substr(static_cast<std::size_t>(offset), length);
+        return true;
+      });
+  FUZZ_CHECK(fromTheEnd.has_value() == parsed.has_value());
   if (!parsed) return 0;
+  FUZZ_CHECK(SameFile({parsed->image, *fromTheEnd}, *parsed));
   FUZZ_CHECK(parsed->image.size() <= bytes.size());
   FUZZ_CHECK(bytes.compare(0, parsed->image.size(), parsed->image) == 0);
   if (!EndsWithTable(bytes)) FUZZ_CHECK(parsed->image == bytes && parsed->entries.empty());

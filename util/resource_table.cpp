@@ -58,20 +58,28 @@ bool ResourceName::Matches(const ResourceName& other) const {
 
 namespace restable {
 
-std::optional<ResourceFile> Parse(const std::string& bytes) {
-  ResourceFile file;
-  if (bytes.size() < kFooterSize ||
-      bytes.compare(bytes.size() - kMagicSize, kMagicSize, kMagic) != 0) {
-    file.image = bytes;
-    return file;
-  }
-  const std::size_t footer = bytes.size() - kFooterSize;
-  Reader tail(bytes, footer, footer + 12);
-  std::uint64_t count = 0, offset = 0;
-  tail.Take(4, count);
-  tail.Take(8, offset);
-  if (offset > footer) return std::nullopt;
-  Reader in(bytes, static_cast<std::size_t>(offset), footer);
+namespace {
+
+struct TFooter {
+  std::uint64_t count = 0;
+  std::uint64_t offset = 0;
+};
+
+// The footer at the end of `tail` (the file's last kFooterSize bytes); false
+// when there is no table.
+bool ReadFooter(const std::string& tail, TFooter& footer) {
+  if (tail.size() != kFooterSize || tail.compare(kFooterSize - kMagicSize, kMagicSize, kMagic) != 0)
+    return false;
+  Reader in(tail, 0, 12);
+  in.Take(4, footer.count);
+  in.Take(8, footer.offset);
+  return true;
+}
+
+// The entries, which fill `table` exactly.
+std::optional<std::vector<ResourceEntry>> ParseEntries(const std::string& table, std::uint64_t count) {
+  std::vector<ResourceEntry> entries;
+  Reader in(table, 0, table.size());
   for (std::uint64_t i = 0; i < count; ++i) {
     ResourceEntry entry;
     std::uint16_t nameLength = 0;
@@ -81,11 +89,42 @@ std::optional<ResourceFile> Parse(const std::string& bytes) {
       return std::nullopt;
     if (!in.Take(4, size) || !in.Bytes(static_cast<std::size_t>(size), entry.data))
       return std::nullopt;
-    file.entries.push_back(std::move(entry));
+    entries.push_back(std::move(entry));
   }
   if (!in.AtEnd()) return std::nullopt;
-  file.image = bytes.substr(0, static_cast<std::size_t>(offset));
+  return entries;
+}
+
+}  // namespace
+
+std::optional<ResourceFile> Parse(const std::string& bytes) {
+  ResourceFile file;
+  TFooter footer;
+  if (bytes.size() < kFooterSize || !ReadFooter(bytes.substr(bytes.size() - kFooterSize), footer)) {
+    file.image = bytes;
+    return file;
+  }
+  const std::size_t end = bytes.size() - kFooterSize;
+  if (footer.offset > end) return std::nullopt;
+  const std::size_t offset = static_cast<std::size_t>(footer.offset);
+  auto entries = ParseEntries(bytes.substr(offset, end - offset), footer.count);
+  if (!entries) return std::nullopt;
+  file.entries = std::move(*entries);
+  file.image = bytes.substr(0, offset);
   return file;
+}
+
+std::optional<std::vector<ResourceEntry>> ReadEntries(std::uint64_t fileSize, const TReadAt& readAt) {
+  if (fileSize < kFooterSize) return std::vector<ResourceEntry>{};
+  const std::uint64_t end = fileSize - kFooterSize;
+  std::string tail;
+  if (!readAt(end, kFooterSize, tail)) return std::nullopt;
+  TFooter footer;
+  if (!ReadFooter(tail, footer)) return std::vector<ResourceEntry>{};
+  if (footer.offset > end) return std::nullopt;
+  std::string table;
+  if (!readAt(footer.offset, static_cast<std::size_t>(end - footer.offset), table)) return std::nullopt;
+  return ParseEntries(table, footer.count);
 }
 
 std::string Serialize(const ResourceFile& file) {

@@ -6,6 +6,8 @@
 // A file without the footer has an empty table.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +30,13 @@ namespace restable {
 
 // Splits a program file's bytes; nothing when the table is damaged.
 std::optional<ResourceFile> Parse(const std::string& fileBytes);
+
+// Reads `length` bytes at `offset` of a file into `bytes`; false when it cannot.
+using TReadAt = std::function<bool(std::uint64_t offset, std::size_t length, std::string& bytes)>;
+// The table of a file of `fileSize` bytes, found from its end: the footer,
+// then the entries, and nothing of the program before them. Empty when the
+// file has no table; nothing when the table is damaged or cannot be read.
+std::optional<std::vector<ResourceEntry>> ReadEntries(std::uint64_t fileSize, const TReadAt& readAt);
 std::string Serialize(const ResourceFile& file);
 
 // The first entry of that type and name (any language), or null.

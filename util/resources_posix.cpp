@@ -123,13 +123,52 @@ std::unique_ptr<ResourceEditor> ResourceEditor::Create() {
   return std::make_unique<AppendedTableEditor>();
 }
 
+namespace {
+
+bool ReadAt(int fd, std::uint64_t offset, std::size_t length, std::string& bytes) {
+  bytes.resize(length);
+  std::size_t done = 0;
+  while (done < length) {
+    const ssize_t n = pread(fd, bytes.data() + done, length - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The program's own table: its footer and entries from the end of the file,
+// never the program before them.
+std::optional<std::vector<ResourceEntry>> ReadOwnTable() {
+  const int fd = open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::optional<std::vector<ResourceEntry>> entries;
+  if (fstat(fd, &st) == 0)
+    entries = restable::ReadEntries(
+        static_cast<std::uint64_t>(st.st_size),
+        [fd](std::uint64_t offset, std::size_t length, std::string& bytes) {
+          return ReadAt(fd, offset, length, bytes);
+        });
+  close(fd);
+  return entries;
+}
+
+// The file cannot change under a running program (it is replaced, never
+// rewritten in place), so one reading serves the whole process.
+const std::optional<std::vector<ResourceEntry>>& OwnTable() {
+  static const std::optional<std::vector<ResourceEntry>> table = ReadOwnTable();
+  return table;
+}
+
+}  // namespace
+
 namespace hi_internal {
 
 bool LoadOwnResource(std::uint16_t type, const ResourceName& name, std::string& bytes) {
-  std::uint32_t error = 0;
-  const auto own = ReadResourceFile("/proc/self/exe", error);
+  const auto& own = OwnTable();
   if (!own) return false;
-  const ResourceEntry* entry = restable::Find(own->entries, type, name);
+  const ResourceEntry* entry = restable::Find(*own, type, name);
   if (!entry) return false;
   bytes = entry->data;
   return true;

@@ -111,6 +111,42 @@ TEST(ResourceTable, ADamagedTableIsRefused) {
   EXPECT_FALSE(restable::Parse(entryPastTheEnd)) << "an entry reaching past the table";
 }
 
+TEST(ResourceTable, ALookupReadsTheTableFromTheEndAndNothingOfTheProgram) {
+  ResourceFile file = SampleFile();
+  file.image.append(4 << 20, '\x90');  // a program of some megabytes
+  const std::string bytes = restable::Serialize(file);
+  std::size_t read = 0;
+  const restable::TReadAt readAt = [&](std::uint64_t offset, std::size_t length, std::string& out) {
+    if (offset + length > bytes.size()) return false;
+    read += length;
+    out = bytes.substr(static_cast<std::size_t>(offset), length);
+    return true;
+  };
+  const auto entries = restable::ReadEntries(bytes.size(), readAt);
+  ASSERT_TRUE(entries);
+  ExpectSameEntries(*entries, file.entries);
+  EXPECT_EQ(read, bytes.size() - file.image.size()) << "the table and its footer, nothing else";
+
+  read = 0;
+  const auto none = restable::ReadEntries(file.image.size(), [&](std::uint64_t offset, std::size_t length,
+                                                                 std::string& out) {
+    read += length;
+    out = file.image.substr(static_cast<std::size_t>(offset), length);
+    return true;
+  });
+  ASSERT_TRUE(none);
+  EXPECT_TRUE(none->empty());
+  EXPECT_EQ(read, 20u) << "a file without a table costs one look at its end";
+
+  std::string damaged = bytes;
+  test::PutLe32(damaged, FooterAt(damaged), test::Le32(bytes, FooterAt(bytes)) + 1);
+  EXPECT_FALSE(restable::ReadEntries(damaged.size(), [&](std::uint64_t offset, std::size_t length,
+                                                         std::string& out) {
+    out = damaged.substr(static_cast<std::size_t>(offset), length);
+    return true;
+  }));
+}
+
 #ifndef _WIN32
 TEST(ResourceTable, ADamagedTableIsNeitherRewrittenNorUsed) {
   test::TempFolder temp;
