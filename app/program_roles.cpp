@@ -37,10 +37,10 @@ bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(
 void ProgramRoles::Relaunch() { RelaunchSelf(); }
 
 // The launcher's run: start-up, the message loop, shut-down, the end. Without
-// a window (no display) it runs with the background view.
+// a window (no display, no desktop) it runs with the background view.
 void ProgramRoles::RunInteractive() {
   std::unique_ptr<MainView> view = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
-  if (!view) view = CreateBackgroundView();
+  if (!view) view = CreateBackgroundView(desktop_.WhyNoWindow ? desktop_.WhyNoWindow() : std::string());
   TfrmMain form(view.get());
   view->Attach(form);
   form.QuitApplication = [&view] { view->QuitApplication(); };
