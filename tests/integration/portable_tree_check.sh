@@ -22,13 +22,6 @@ need mmdebstrap bwrap curl python3
 
 # --- the bare Debian, built once --------------------------------------------------
 root=$cache/bookworm-root
-# The machine's own Debian mirror, which it is allowed to reach.
-mirror() {
-  local uri
-  uri=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\)\/\?$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
-  [ -n "$uri" ] || uri=$(sed -n 's/^deb \[\?[^]]*\]\? *\(http[^ ]*\/debian\)\/\? bookworm .*/\1/p' /etc/apt/sources.list 2>/dev/null | head -n 1)
-  echo "${uri:-http://deb.debian.org/debian}"
-}
 mkdir -p "$cache"
 exec 9>"$cache/bookworm-root.lock"
 flock 9
@@ -36,12 +29,8 @@ if [ ! -x "$root/usr/bin/ldd" ]; then
   echo "building a bare Debian 12 in $root (once)"
   rm -rf "$root.part"
   started=$SECONDS
-  if ! mmdebstrap --variant=minbase --quiet bookworm "$root.part" "$(mirror)" </dev/null; then
-    rm -rf "$root.part"
-    echo "FAILED: mmdebstrap could not build the bare Debian" >&2
-    exit 1
-  fi
-  mv "$root.part" "$root"
+  mmdebstrap --variant=minbase --quiet bookworm "$root.part" http://deb.debian.org/debian </dev/null &&
+    mv "$root.part" "$root" || { rm -rf "$root.part"; echo "FAILED: mmdebstrap" >&2; exit 1; }
   echo "built in $((SECONDS - started)) s"
 fi
 flock -u 9
@@ -65,7 +54,6 @@ fi
 archive=$(ls "$work"/packages/lodestack-*-linux-x86_64.tar.gz)
 top=$(basename "$archive" .tar.gz)
 check "the archive holds one folder" test "$(tar -tzf "$archive" | cut -d/ -f1 | sort -u)" = "$top"
-echo "$(basename "$archive"): $(du -h "$archive" | cut -f1)"
 mkdir -p "$work/srv"
 mv "$archive" "$work/srv/"
 rm -rf "$work/packages"
@@ -74,14 +62,12 @@ rm -rf "$work/packages"
 folder="Gäste Ordner mit Lücken"
 tree="/srv/$folder/$top"
 here="$work/srv/$folder/$top"
-# Runs a command in the bare Debian, in the unpacked folder. The network is
-# this machine's, so curl here reaches the servers there.
-in_root() {
-  bwrap --ro-bind "$root" / --proc /proc --dev /dev --perms 1777 --tmpfs /tmp \
-    --bind "$work/srv" /srv --die-with-parent \
-    --clearenv --setenv PATH /usr/sbin:/usr/bin:/sbin:/bin --setenv HOME /root --setenv LANG C.UTF-8 \
-    --chdir / "$@"
-}
+# The bare Debian, with /srv of its own. The network is this machine's, so
+# curl here reaches the servers there.
+bare=(bwrap --ro-bind "$root" / --proc /proc --dev /dev --perms 1777 --tmpfs /tmp --bind "$work/srv" /srv
+  --die-with-parent --clearenv --setenv PATH /usr/sbin:/usr/bin:/sbin:/bin --setenv HOME /root
+  --setenv LANG C.UTF-8 --setenv TERM xterm)
+in_root() { "${bare[@]}" --chdir / "$@"; }
 # Runs a command in a pseudo-terminal of its own, its output in the log.
 in_terminal() {  # in_terminal <log> <command...>
   python3 - "$@" <<'PY'
@@ -186,10 +172,7 @@ PHP
 # these arguments; its output in $work/out, its id in $launcher.
 start() {
   : >"$work/out"
-  in_terminal "$work/out" bwrap --ro-bind "$root" / --proc /proc --dev /dev --perms 1777 --tmpfs /tmp \
-    --bind "$work/srv" /srv --die-with-parent --clearenv \
-    --setenv PATH /usr/sbin:/usr/bin:/sbin:/bin --setenv HOME /root --setenv LANG C.UTF-8 --setenv TERM xterm \
-    --info-fd 3 --chdir "$tree" ./lodestack "$@" 3>"$work/info" &
+  in_terminal "$work/out" "${bare[@]}" --info-fd 3 --chdir "$tree" ./lodestack "$@" 3>"$work/info" &
   terminal=$!
   within 10 'grep -q child-pid "$work/info"'
   launcher=$(sed -n 's/.*"child-pid": *\([0-9]*\).*/\1/p' "$work/info")
