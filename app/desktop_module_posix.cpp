@@ -51,7 +51,8 @@ TLoadedDesktop Load() {
   // in the middle of the run.
   void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    loaded.failure = std::string("the desktop, which needs GTK 3 and WebKitGTK 4.1, could not be loaded: ") + dlerror();
+    loaded.failure =
+        std::string("the desktop, which needs GTK 3 and WebKitGTK 4.1, could not be loaded: ") + dlerror();
     return loaded;
   }
   const auto entry = reinterpret_cast<TDesktopEntry>(dlsym(handle, kDesktopEntry));
