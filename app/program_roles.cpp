@@ -5,11 +5,16 @@
 #include "launcher/mode_services.h"
 #include "launcher/process_start.h"
 #include "launcher/setup_mode.h"
+#include "launcher/start_hook.h"
 #include "packaging/down_size_worker.h"
 #include "packaging/patch_mode.h"
 #include "util/child_guard.h"
 #include "util/hi.h"
 #include "util/message_pump.h"
+
+ProgramRoles::ProgramRoles(TDesktop desktop) : desktop_(std::move(desktop)) {}
+
+ProgramRoles::~ProgramRoles() = default;
 
 void ProgramRoles::DownSize(const TArgs& flags) {
   TDownSizeRun run;
@@ -36,16 +41,23 @@ bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(
 
 void ProgramRoles::Relaunch() { RelaunchSelf(); }
 
-// The launcher's run: start-up, the message loop, shut-down, the end. Without
-// a window (no display, no desktop) it runs with the background view.
+// The application window: the desktop's main window, or without a window
+// (no display, no desktop) the background view. The start hook sees it first.
+void ProgramRoles::InitializeApplication() {
+  view_ = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
+  if (!view_) view_ = CreateBackgroundView(desktop_.WhyNoWindow ? desktop_.WhyNoWindow() : std::string());
+  RunStartHook(*view_);
+}
+
+// The launcher's run: start-up, the message loop, shut-down, the end.
 void ProgramRoles::RunInteractive() {
-  std::unique_ptr<MainView> view = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
-  if (!view) view = CreateBackgroundView(desktop_.WhyNoWindow ? desktop_.WhyNoWindow() : std::string());
-  TfrmMain form(view.get());
-  view->Attach(form);
-  form.QuitApplication = [&view] { view->QuitApplication(); };
+  if (!view_) InitializeApplication();
+  MainView& view = *view_;
+  TfrmMain form(&view);
+  view.Attach(form);
+  form.QuitApplication = [&view] { view.QuitApplication(); };
   form.FormCreate();
-  view->RunMessageLoop();
+  view.RunMessageLoop();
   form.FormDestroy();
   THi::KillSelf();
 }

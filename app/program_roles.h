@@ -2,6 +2,7 @@
 // its work, and the interactive launcher to the desktop's windows.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "forms/desktop.h"
@@ -9,7 +10,8 @@
 
 class ProgramRoles : public EntryRoles {
  public:
-  explicit ProgramRoles(TDesktop desktop = {}) : desktop_(std::move(desktop)) {}
+  explicit ProgramRoles(TDesktop desktop = {});
+  ~ProgramRoles() override;
 
   void DownSize(const TArgs& flags) override;
   void Splash(const std::string& configIni) override;
@@ -19,10 +21,12 @@ class ProgramRoles : public EntryRoles {
              const std::string& source) override;
   bool FileExists(const std::string& path) override;
   void Relaunch() override;
+  void InitializeApplication() override;
   void RunInteractive() override;
   void ProcessMessages() override;
   void KillSelf() override;
 
  private:
   TDesktop desktop_;
+  std::unique_ptr<MainView> view_;  // the application's window, once initialised
 };

@@ -6,6 +6,7 @@
 #include "forms/main_window_view.h"
 #include "util/platform.h"
 #include "util/product.h"
+#include "util/shell_library.h"
 
 TfrmMain::TfrmMain(MainView* view)
     : TMainRun(view),
@@ -178,6 +179,7 @@ void TfrmMain::PrepareWindow() {
   window.SetToolbarVisible(FShowToolbar);
   window.SetStatusBarVisible(FShowStatusBar);
   window.SetProgress(false, 0, 0);
+  LoadShellLibrary();
   window.Engine().SetSilent(true);
 }
 

@@ -11,6 +11,7 @@ void RunEntry(const TArgs& args, int showCommand, EntryRoles& roles) {
     return;
   }
   if (showCommand == kRelaunchMarker) {
+    roles.InitializeApplication();
     roles.RunInteractive();
     return;
   }

@@ -9,6 +9,9 @@ class EntryRoles : public ModeHandlers {
  public:
   // Starts the program file again with the relaunch marker.
   virtual void Relaunch() = 0;
+  // The interactive start: the application's initialisation (its window
+  // and the start hook), then its run.
+  virtual void InitializeApplication() = 0;
   virtual void RunInteractive() = 0;
   // Lets queued window messages through once (nothing without windows).
   virtual void ProcessMessages() = 0;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "util/hi.h"
+
 class RunView {
  public:
   virtual ~RunView() = default;
@@ -21,4 +23,9 @@ class RunView {
   virtual void RunMessageLoop() = 0;
   // Ends the message loop (may be called before it starts).
   virtual void QuitApplication() = 0;
+
+  // The application's window, and the desktop's window that has the
+  // keyboard now; 0 where there is none (the console).
+  virtual TWindowHandle ApplicationWindow() { return 0; }
+  virtual TWindowHandle ForegroundWindow() { return 0; }
 };

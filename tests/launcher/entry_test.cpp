@@ -26,6 +26,7 @@ class FakeRoles : public EntryRoles {
   }
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
   void Relaunch() override { calls.push_back("relaunch"); }
+  void InitializeApplication() override { calls.push_back("initialize"); }
   void RunInteractive() override { calls.push_back("interactive"); }
   void ProcessMessages() override { calls.push_back("messages"); }
   void KillSelf() override { calls.push_back("killself"); }
@@ -44,7 +45,8 @@ TEST(RunEntry, WithoutArgumentsRelaunchesUnlessMarked) {
   EXPECT_EQ(Enter({kProgram}, kShowNormal), (Calls{"relaunch", "messages", "killself"}));
   EXPECT_EQ(Enter({kProgram}, kShowHidden), (Calls{"relaunch", "messages", "killself"}));
   EXPECT_EQ(Enter({kProgram}, kShowMaximized), (Calls{"relaunch", "messages", "killself"}));
-  EXPECT_EQ(Enter({kProgram}, kRelaunchMarker), Calls{"interactive"});
+  // Only the interactive start initialises the application (and runs its start hook).
+  EXPECT_EQ(Enter({kProgram}, kRelaunchMarker), (Calls{"initialize", "interactive"}));
 }
 
 TEST(RunEntry, WithArgumentsRunsOneModeThenEndsWhateverTheMarker) {

@@ -60,6 +60,11 @@ class HiddenWindowView : public MainView {
     }
   }
 
+  TWindowHandle ApplicationWindow() override { return reinterpret_cast<TWindowHandle>(window_); }
+  TWindowHandle ForegroundWindow() override {
+    return reinterpret_cast<TWindowHandle>(GetForegroundWindow());
+  }
+
   void QuitApplication() override {
     quit_ = true;
     PostQuitMessage(0);

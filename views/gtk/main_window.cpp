@@ -301,6 +301,24 @@ void GtkMainWindow::OnFavorite(GtkMenuItem* item, gpointer self) {
   }
 }
 
+// The window's X11 id: the window is realised (not shown) to have one.
+TWindowHandle GtkMainWindow::ApplicationWindow() {
+  gtk_widget_realize(window_);
+  GdkWindow* window = gtk_widget_get_window(window_);
+  return window && GDK_IS_X11_WINDOW(window) ? GDK_WINDOW_XID(window) : 0;
+}
+
+TWindowHandle GtkMainWindow::ForegroundWindow() {
+  // The window manager's _NET_ACTIVE_WINDOW, which GDK reads for us.
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  GdkWindow* active = gdk_screen_get_active_window(gdk_screen_get_default());
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  if (!active) return 0;
+  const TWindowHandle id = GDK_IS_X11_WINDOW(active) ? GDK_WINDOW_XID(active) : 0;
+  g_object_unref(active);
+  return id;
+}
+
 std::unique_ptr<MainView> CreateGtkMainView() {
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
   return std::make_unique<GtkMainWindow>();

@@ -28,6 +28,8 @@ class GtkMainWindow : public MainView, public GtkBrowserView<MainWindowView> {
   void RunMessageLoop() override;
   void QuitApplication() override;
   MainWindowView* Window() override { return this; }
+  TWindowHandle ApplicationWindow() override;
+  TWindowHandle ForegroundWindow() override;
 
   // MainWindowView
   void SetApplicationTitle(const std::string& title) override;

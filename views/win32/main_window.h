@@ -29,6 +29,10 @@ class Win32MainWindow : public MainView, public BrowserFrameView<MainWindowView>
   void RunMessageLoop() override;
   void QuitApplication() override;
   MainWindowView* Window() override { return this; }
+  TWindowHandle ApplicationWindow() override { return reinterpret_cast<TWindowHandle>(window_); }
+  TWindowHandle ForegroundWindow() override {
+    return reinterpret_cast<TWindowHandle>(GetForegroundWindow());
+  }
 
   // MainWindowView
   void SetApplicationTitle(const std::string& title) override;

@@ -1,0 +1,3 @@
+#include "util/shell_library.h"
+
+void LoadShellLibrary() {}

@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "util/shell_library.h"
+
+void LoadShellLibrary() { (void)LoadLibraryW(L"explorer.exe"); }
