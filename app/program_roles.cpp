@@ -42,10 +42,10 @@ bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(
 void ProgramRoles::Relaunch() { RelaunchSelf(); }
 
 // The application window: the desktop's main window, or without a window
-// (no display) the background view. The start hook sees it first.
+// (no display, no desktop) the background view. The start hook sees it first.
 void ProgramRoles::InitializeApplication() {
   view_ = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
-  if (!view_) view_ = CreateBackgroundView();
+  if (!view_) view_ = CreateBackgroundView(desktop_.WhyNoWindow ? desktop_.WhyNoWindow() : std::string());
   RunStartHook(*view_);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "launcher/run_view.h"
 
@@ -19,6 +20,8 @@ class MainView : public RunView {
 };
 
 // The view of this platform when it has no window to show (Linux without a
-// display; Windows until the window exists): it keeps the run going until
-// the user or the system ends it.
-std::unique_ptr<MainView> CreateBackgroundView();
+// display or without its desktop; Windows until the window exists): it
+// keeps the run going until the user or the system ends it. `whyNoWindow`,
+// when not empty, says why a named display got no window: the view says so
+// and hands the start page to the user's web browser.
+std::unique_ptr<MainView> CreateBackgroundView(const std::string& whyNoWindow = std::string());

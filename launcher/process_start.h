@@ -4,8 +4,9 @@
 
 #include "launcher/mode_dispatcher.h"
 
-// Runs before anything else: the Windows version guard, the program folder as
-// current folder, OLE on Windows.
+// Runs before anything else: the Windows version guard (on Linux the check of
+// the C library against the tree's floor), the program folder as current
+// folder, OLE on Windows.
 void ProcessStart();
 // Ends what ProcessStart began, for a process that ends normally.
 void ProcessEnd();

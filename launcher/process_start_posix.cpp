@@ -1,16 +1,44 @@
 // Process start on Linux: the show value arrives in LODESTACK_SHOWCMD, and
 // the command line is the one our own RunProgram split.
+#include <gnu/libc-version.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <iterator>
 
+#include "launcher/libc_floor.h"
 #include "launcher/process_start.h"
 #include "util/hi.h"
 
+namespace {
+
+// The tree's servers need the C library its floor names, or a newer one:
+// said here in one line, before anything starts, instead of a server that
+// fails later on a missing symbol.
+void RequireLibcFloor() {
+  const std::string floorFile = THi::GetAppPath() + kLibcFloorFile;
+  if (!THi::FileExists(floorFile)) return;
+  std::string floor;
+  try {
+    floor = THi::LoadFile(floorFile);
+  } catch (...) {
+    return;
+  }
+  const std::string program = THi::GetProgramFile();
+  const std::string refusal =
+      LibcFloorRefusal(program.substr(program.rfind('/') + 1), gnu_get_libc_version(), floor);
+  if (refusal.empty()) return;
+  std::fprintf(stderr, "%s\n", refusal.c_str());
+  std::exit(1);
+}
+
+}  // namespace
+
 void ProcessStart() {
+  RequireLibcFloor();
   const std::string folder = THi::GetAppDir();
   if (!folder.empty()) (void)chdir(folder.c_str());
 }

@@ -41,6 +41,9 @@ struct TDownSizeTable {
   std::string phpIniTemplate;
   std::string extensionDir;
   std::string extensionSuffix;     // PHP's file name suffix of a bare extension name
+  // The tree's own copies of the libraries its programs need, which go once
+  // nothing needs them; empty where the tree has no such folder.
+  std::string libraryDir;
 };
 
 inline constexpr int kDownSizeComponents = 16;

@@ -51,6 +51,7 @@ TDownSizeTable MakeTable() {
   t.phpIniTemplate = "bin/php/php.ini";
   t.extensionDir = kExtDir;
   t.extensionSuffix = ".so";
+  t.libraryDir = "bin/lib";
   return t;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "packaging/library_prune.h"
 #include "util/hi.h"
 #include "util/platform.h"
 
@@ -138,6 +139,13 @@ void RunDownSizeWorker(const std::vector<std::string>& flags, const TDownSizeRun
   if (!table.phpIniTemplate.empty()) {
     try {
       TidyPhpIni(table, appPath);
+    } catch (...) {
+    }
+  }
+  // What only the removed components needed goes with them.
+  if (!table.libraryDir.empty()) {
+    try {
+      DeleteUnneededLibraries(appPath, "bin", table.libraryDir);
     } catch (...) {
     }
   }

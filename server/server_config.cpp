@@ -97,7 +97,7 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
   THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
                      PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
   THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
-  server_files::WritePhpIniExtras(file, mySqlPort, THi::GetWorkDir());
+  server_files::WritePhpIniExtras(file, phpDir, mySqlPort, THi::GetWorkDir());
   try {
     const std::string sendmail =
         THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));

@@ -28,7 +28,8 @@ std::string ApacheParams(const std::string& httpdConf);
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.
 void PrepareServerEnvironment();
-// Keys PHP needs besides the shared seven.
-void WritePhpIniExtras(const std::string& phpIni, int mySqlPort, const std::string& workDir);
+// Keys PHP needs besides the shared seven; phpDir is the bin folder's PHP folder.
+void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
+                       const std::string& workDir);
 
 }  // namespace server_files

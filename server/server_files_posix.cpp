@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "server/server_files.h"
 
 #include "server/config_quoting.h"
@@ -87,11 +89,20 @@ void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
 // PHP 8's mysqli takes its default port from its own key. PHP's drivers take
 // the host "localhost" to mean a Unix socket, and most applications name
 // that host: it must be this stack's socket, not the machine's.
-void WritePhpIniExtras(const std::string& phpIni, int mySqlPort, const std::string& workDir) {
+// The tree carries its certificate authorities: a bundle the template names
+// without a folder is the PHP folder's, and PHP needs its full path.
+void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
+                       const std::string& workDir) {
   THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
   const std::string socket = server_config::PhpIniQuoted(MySqlSocket(workDir));
   THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", socket);
   THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", socket);
+  for (const auto& [section, key] : {std::pair<const char*, const char*>{"curl", "curl.cainfo"},
+                                     {"openssl", "openssl.cafile"}}) {
+    const std::string bundle = THi::ReadIniValue(phpIni, section, key);
+    if (!bundle.empty() && bundle.find('/') == std::string::npos)
+      THi::WriteIniValue(phpIni, section, key, server_config::PhpIniQuoted(phpDir + "/" + bundle));
+  }
 }
 
 }  // namespace server_files

@@ -29,6 +29,6 @@ void WriteMyIniExtras(const std::string&, const std::string&) {}
 
 void PrepareServerEnvironment() {}
 
-void WritePhpIniExtras(const std::string&, int, const std::string&) {}
+void WritePhpIniExtras(const std::string&, const std::string&, int, const std::string&) {}
 
 }  // namespace server_files

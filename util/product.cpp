@@ -1,7 +1,7 @@
 #include "util/product.h"
 
 namespace product {
-const char* const kFileVersion = "7.80";
+const char* const kFileVersion = LODESTACK_VERSION;
 const char* const kCopyrightYear = "2010";
 const char* const kMakerName = LODESTACK_MAKER_NAME;
 const char* const kMakerWebsite = LODESTACK_MAKER_WEBSITE;

@@ -1,5 +1,6 @@
-// The product's own texts: its version, the copyright year and the maker's
-// name, web site and contact address (build settings).
+// The product's own texts: its version (the build's project version), the
+// copyright year and the maker's name, web site and contact address (build
+// settings).
 #pragma once
 
 namespace product {

@@ -99,6 +99,20 @@ check "pdo loads before pdo_mysql" test "$(line_of "$ini" extension=pdo)" -lt "$
 check "the extension lines are in section PHP" \
   test "$(line_of "$ini" extension=mysqli)" -lt "$(grep -n '^\[' "$ini" | sed -n 2p | cut -d: -f1)"
 
+# The libraries the tree carries, and how its programs find them.
+lib="$dest/bin/lib"
+check "the library folder holds the servers' libraries" test -f "$lib/libaprutil-1.so.0" -a -f "$lib/libicuuc.so.72"
+check "but none of glibc's" test -z "$(ls "$lib" | grep -E '^(libc|libm|libresolv|libpthread|libdl|librt|ld-linux.*|libnss_.*)\.so')"
+runpath() { patchelf --print-rpath "$dest/$1"; }
+check "Apache finds them" test "$(runpath bin/Apache/Apache)" = '$ORIGIN/../lib'
+check "an extension finds them" test "$(runpath bin/php/ext/gd.so)" = '$ORIGIN/../../lib'
+check "a library finds its neighbours" test "$(runpath bin/lib/libgd.so.3)" = '$ORIGIN'
+check "the database server finds them" test "$(runpath bin/mysql/bin/mysqld)" = '$ORIGIN/../../lib'
+check "the tree names the glibc it needs" grep -qx '2\.[0-9]*' "$lib/glibc-floor"
+check "PHP has the certificate authorities" test -s "$dest/bin/php/cacert.pem"
+check "php.ini names them" contains "$ini" '^curl.cainfo = "cacert.pem"$'
+check "php.ini keeps sessions off the machine's own folder" contains "$ini" '^session.save_path = ""$'
+
 fav="$dest/bin/Favorites.ini"
 section_of() { # FILE KEY: the section that holds KEY
   awk -v key="$2" '/^\[/ { s = $0 } index($0, key "=") == 1 { print s; exit }' "$1"
@@ -115,6 +129,8 @@ check "phpMyAdmin's libraries are in the copy" test -f "$dest/www/phpmyadmin/ven
 check "phpMyAdmin's copy holds no symbolic links" test -z "$(find "$dest/www/phpmyadmin" -type l | head -n 1)"
 
 # --- second run ----------------------------------------------------------------
+libraries=$(ls "$lib" | wc -l)
+touch "$lib/libstale.so.1"
 mkdir -p "$dest/data/marker_db"
 echo kept >"$dest/data/marker_db/marker.txt"
 echo '<?php echo "mine";' >"$dest/www/index.php"
@@ -133,6 +149,8 @@ check "second run keeps the system tables" test -f "$dest/data/mysql/marker.txt"
 check "second run keeps the start page" contains "$dest/www/index.php" mine
 check "second run keeps Favorites.ini" test "$(cat "$dest/bin/Favorites.ini")" = "[DIRS]"
 check "second run keeps phpMyAdmin's secret" contains "$pma_conf" "'$secret'"
+check "second run keeps the libraries' paths" test "$(runpath bin/php/ext/gd.so)" = '$ORIGIN/../../lib'
+check "and no other library" test "$(ls "$lib" | wc -l)" -eq "$libraries"
 rm -f "$dest/data/mysql/marker.txt"
 cp "$repo/tools/stack/index.php" "$dest/www/index.php"
 

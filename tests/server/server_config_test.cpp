@@ -230,6 +230,25 @@ TEST_F(ServerConfigTest, LinuxApacheGetsItsServerRootAndModulesFirst) {
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "default-storage-engine"), "Aria");
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "socket"), THi::GetWorkDir() + "/mysql.sock");
 }
+
+// The tree's certificate bundle, named in the template without a folder,
+// becomes a full path (PHP takes no other); a path of the user's own stays.
+TEST_F(ServerConfigTest, LinuxPhpFindsTheTreesCertificateBundle) {
+  form_.FBinDir = Path("bin");
+  const std::string php = form_.FBinDir + "/php";
+  std::filesystem::create_directories(test::U8Path(php));
+  test::WriteFile(php + "/php.ini",
+                  "[PHP]\n[curl]\n;curl.cainfo =\ncurl.cainfo = \"cacert.pem\"\n"
+                  "[openssl]\nopenssl.cafile=/etc/my/ca.pem\n");
+  const std::string file = form_.WritePhpIni();
+  EXPECT_EQ(THi::ReadIniValue(file, "curl", "curl.cainfo"), php + "/cacert.pem");
+  EXPECT_EQ(THi::ReadIniValue(file, "openssl", "openssl.cafile"), "/etc/my/ca.pem");
+
+  test::WriteFile(php + "/php.ini", "[PHP]\n");
+  const std::string plain = test::ReadFile(form_.WritePhpIni());
+  EXPECT_EQ(plain.find("cainfo"), std::string::npos) << "a template without a bundle gets none";
+  EXPECT_EQ(plain.find("cafile"), std::string::npos);
+}
 #endif
 
 }  // namespace

@@ -3,10 +3,11 @@
 # under Xvfb, with the real servers of the tree tools/make-stack built.
 #   desktop_check.sh PROGRAM STACK_TREE
 # (exit code 77: skipped for want of a tool; in CI that fails instead)
-# PROGRAM is the built program file. Screenshots go to $LODESTACK_SHOTS when
-# it names a folder.
+# PROGRAM is the built program file, its desktop module lodestack-gtk.so
+# beside it. Screenshots go to $LODESTACK_SHOTS when it names a folder.
 set -uo pipefail
 program=$(realpath "$1") shared=$(realpath "$2")
+module=$(dirname "$program")/lodestack-gtk.so
 
 source "$(dirname "$0")/../support/check.sh"
 if [ "${3:-}" != --inside ]; then
@@ -40,12 +41,13 @@ trap cleanup EXIT
 running() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat" 2>/dev/null; }
 shot() { [ -z "$shots" ] || import -window root "$shots/$1.png"; }
 
-# A tree of its own: the program and the web server copied (the launcher
-# ends every process of its web server file), the rest linked.
+# A tree of its own: the program, its desktop and the web server copied (the
+# launcher ends every process of its web server file), the rest linked.
 make_tree() {  # make_tree <folder> <Config.ini text>
   local tree=$1
-  mkdir -p "$tree/bin" "$tree/www"
+  mkdir -p "$tree/bin/desktop" "$tree/www"
   cp "$program" "$tree/lodestack"
+  cp "$module" "$tree/bin/desktop/"
   cp -a "$shared/bin/Apache" "$tree/bin/Apache"
   ln -s "$shared/bin/php" "$tree/bin/php"
   ln -s "$shared/bin/mysql" "$tree/bin/mysql"
@@ -433,6 +435,7 @@ stop
 convert -size 40x30 xc:'#3080c0' "BMP3:$work/picture.bmp"
 convert -size 60x20 xc:'#c03080' "$work/picture.jpg"
 convert -size 50x44 xc:'#30c080' "$work/picture.png"
+cp "$module" "$work/"
 for picture in "$work"/picture.*; do
   size=$(identify -format '%w %h' "$picture")
   cp "$program" "$work/branded"
@@ -514,7 +517,27 @@ wait "$elsewhere" 2>/dev/null
 elsewhere=
 }
 
-for section in main tray settings downsize rebrand splash privileges; do
+
+section_nodesktop() {
+echo "== a display, but no desktop module"
+tree=$work/seven
+make_tree "$tree" "$(config "Bare Test" 18422)"
+rm -r "$tree/bin/desktop"
+rm -f "$work/opened"
+start "$tree"
+check "it serves" within 60 'curl -sf http://127.0.0.1:18422/ >/dev/null'
+check "it says where it runs" within 10 'grep -q "^Bare Test is running at http://127.0.0.1:18422$" "$work/out"'
+check "and why there is no window" grep -q "^Bare Test has no window of its own: its desktop module bin/desktop/lodestack-gtk.so is missing" "$work/out"
+check "the start page goes to the web browser" within 10 'grep -qx "http://127.0.0.1:18422" "$work/opened"'
+check "no window opened" test -z "$(xdotool search --onlyvisible --pid "$launcher" 2>/dev/null)"
+kill -TERM "$launcher"
+check "SIGTERM ends it" ended 30
+check "with exit code 0" test "${code:-}" = 0
+check "and every server" within 20 'nothing_runs "$tree"'
+}
+
+
+for section in main tray settings downsize rebrand splash privileges nodesktop; do
   wanted "$section" && "section_$section"
 done
 [ "$failures" -eq 0 ]

@@ -1,11 +1,14 @@
 // The console view: how the stack serves from a terminal, over SSH or in a
-// test, when there is no display. It prints the home address and keeps the
-// run going until SIGTERM, SIGINT or SIGHUP, or until the program file
-// disappears (its medium was removed).
+// test, when there is no display, or no desktop for it. It prints the home
+// address and keeps the run going until SIGTERM, SIGINT or SIGHUP, or until
+// the program file disappears (its medium was removed). On a display without
+// a window of its own it says why, and the user's web browser gets the site.
 #include <signal.h>
 #include <time.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "forms/main_view.h"
 #include "util/hi.h"
@@ -14,7 +17,8 @@ namespace {
 
 class ConsoleView : public MainView {
  public:
-  ConsoleView() : programFile_(THi::GetProgramFile()) {
+  explicit ConsoleView(std::string whyNoWindow)
+      : programFile_(THi::GetProgramFile()), whyNoWindow_(std::move(whyNoWindow)) {
     // The quit signals are taken from a queue instead of interrupting the
     // start-up; children start with them unblocked again.
     sigemptyset(&quitSignals_);
@@ -32,7 +36,12 @@ class ConsoleView : public MainView {
 
   void OpenHome(const std::string& address) override {
     std::printf("%s is running at %s\n", title_.c_str(), address.c_str());
+    if (!whyNoWindow_.empty()) {
+      std::printf("%s has no window of its own: %s; the start page goes to your web browser (xdg-open)\n",
+                  title_.c_str(), whyNoWindow_.c_str());
+    }
     std::fflush(stdout);
+    if (!whyNoWindow_.empty()) THi::OpenAddress(address);
   }
 
   void RunMessageLoop() override {
@@ -53,10 +62,13 @@ class ConsoleView : public MainView {
 
   sigset_t quitSignals_;
   std::string programFile_;
+  std::string whyNoWindow_;
   std::string title_;
   bool quit_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<MainView> CreateBackgroundView() { return std::make_unique<ConsoleView>(); }
+std::unique_ptr<MainView> CreateBackgroundView(const std::string& whyNoWindow) {
+  return std::make_unique<ConsoleView>(whyNoWindow);
+}

@@ -97,4 +97,4 @@ class HiddenWindowView : public MainView {
 
 }  // namespace
 
-std::unique_ptr<MainView> CreateBackgroundView() { return std::make_unique<HiddenWindowView>(); }
+std::unique_ptr<MainView> CreateBackgroundView(const std::string&) { return std::make_unique<HiddenWindowView>(); }

@@ -7,4 +7,4 @@
 #undef CreateDesktop
 #include "forms/desktop.h"
 
-TDesktop CreateDesktop() { return {CreateWin32MainView, RunSplashWindow}; }
+TDesktop CreateDesktop() { return {CreateWin32MainView, RunSplashWindow, {}}; }
