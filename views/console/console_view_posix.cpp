@@ -1,12 +1,14 @@
 // The console view: how the stack serves from a terminal, over SSH or in a
 // test, when there is no display. It prints the home address and keeps the
 // run going until SIGTERM, SIGINT or SIGHUP, or until the program file
-// disappears (its medium was removed).
+// disappears (its medium was removed); twice a second the form watches its
+// servers, and what it has to say goes to standard error.
 #include <signal.h>
 #include <time.h>
 
 #include <cstdio>
 
+#include "forms/main_form.h"
 #include "forms/main_view.h"
 #include "util/hi.h"
 
@@ -21,6 +23,8 @@ class ConsoleView : public MainView {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&quitSignals_, signal);
     sigprocmask(SIG_BLOCK, &quitSignals_, nullptr);
   }
+
+  void Attach(TfrmMain& form) override { form_ = &form; }
 
   void SetTitle(const std::string& title) override { title_ = title; }
 
@@ -37,7 +41,9 @@ class ConsoleView : public MainView {
 
   void RunMessageLoop() override {
     while (!quit_) {
-      WaitForQuit(1000);
+      WaitForQuit(500);
+      if (quit_) break;
+      if (form_) form_->WndProc(TWindowMessage::kAny);
       // A removed medium takes the program file with it.
       if (!THi::FileExists(programFile_)) quit_ = true;
     }
@@ -52,6 +58,7 @@ class ConsoleView : public MainView {
   }
 
   sigset_t quitSignals_;
+  TfrmMain* form_ = nullptr;
   std::string programFile_;
   std::string title_;
   bool quit_ = false;
