@@ -25,4 +25,6 @@ class ProgramRoles : public EntryRoles {
 
  private:
   TDesktop desktop_;
+  // Not 0 once a mode has failed: the process ends with it.
+  int exitCode_ = 0;
 };
