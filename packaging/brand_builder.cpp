@@ -258,6 +258,10 @@ void BuildBrandedCopy(const TBrandedCopy& copy) {
     const std::string data = building.Path("data");
     const DatabasePause pause(copy);
     for (const std::string& source : plan.dataSources) CopyTree(source, data, data);
+    // The Aria engine's control file and log go along: tables copied
+    // without them belong to no log, and MariaDB wants them repaired.
+    for (const std::string& name : THi::ListFiles(plan.dataRoot))
+      if (name.rfind("aria_log", 0) == 0) CopyTree(Join(plan.dataRoot, name), data, data);
   }
   const std::string www = building.Path("www");
   CopyTree(Join(plan.wwwSource, "*"), www, www);
