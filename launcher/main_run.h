@@ -56,7 +56,8 @@ class TMainRun {
   // started is stopped, FExitCode is set and the application quits.
   void FormCreate();
   // The shut-down: ends every process the run started and removes the work
-  // files. The caller ends the process afterwards.
+  // files; runs once, also when a message that arrives meanwhile asks again.
+  // The caller ends the process afterwards.
   void FormDestroy();
 
   // While the stack runs, about twice a second: a server that has ended
@@ -138,4 +139,5 @@ class TMainRun {
 
   RunView* FRunView;
   bool FWatching = false;
+  bool FShuttingDown = false;
 };

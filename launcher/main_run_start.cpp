@@ -264,6 +264,8 @@ bool TMainRun::RunExternalBrowser() {
 }
 
 void TMainRun::FormDestroy() {
+  if (FShuttingDown) return;
+  FShuttingDown = true;
   // A server that ends from here on was asked to.
   FStarted = false;
   ShutDownBegins();

@@ -1,5 +1,8 @@
 #include "server/server_files.h"
 
+#include "server/server_logs.h"
+#include "util/hi.h"
+
 namespace server_files {
 
 const char* const kApacheExe = "Apache\\Apache.exe";
@@ -17,7 +20,15 @@ std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) {
 
 std::string ApacheParams(const std::string& httpdConf) { return "-f \"" + httpdConf + "\""; }
 
-void WriteMyIniExtras(const std::string&, const std::string&) {}
+// The database server writes its errors to a file of its own choosing
+// unless told: the same log its output goes to. Option files take
+// backslashes as escapes, so the path has forward ones.
+void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
+  std::string log = workDir + "/" + server_logs::kDatabaseOutput;
+  for (char& c : log)
+    if (c == '\\') c = '/';
+  THi::WriteIniValue(myIni, "mysqld", "log-error", "\"" + log + "\"");
+}
 
 void PrepareServerEnvironment() {}
 
