@@ -118,7 +118,7 @@ bool ProbeLoopback(int port, int greetingMs) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(probe, &set);
-    const timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
     return select(0, forReading ? &set : nullptr, forReading ? nullptr : &set, nullptr, &wait) == 1;
   };
   bool ok = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
