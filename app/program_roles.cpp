@@ -20,6 +20,10 @@ void ProgramRoles::DownSize(const TArgs& flags) {
   TDownSizeRun run;
   run.programFile = THi::GetProgramFile();
   run.processMessages = ProcessPendingMessages;
+  run.showFailure = [this](const std::string& text) {
+    ShowErrorMessage(text);
+    exitCode_ = 1;
+  };
   RunDownSizeWorker(flags, run);
 }
 
@@ -29,12 +33,19 @@ void ProgramRoles::Splash(const std::string& configIni) {
 
 void ProgramRoles::Guard(const TArgs& args) { RunChildGuard(args); }
 
-void ProgramRoles::Setup(const TArgs& args) { RunSetup(args); }
+void ProgramRoles::Setup(const TArgs& args) {
+  const TSetupResult result = RunSetup(args);
+  if (result.failure.empty()) return;
+  if (!result.handedOn) ShowErrorMessage(result.failure);
+  exitCode_ = 1;
+}
 
 void ProgramRoles::Patch(const std::string& modeWord, const std::string& target,
                          const std::string& source) {
   const std::string failure = RunPatchMode(modeWord, target, source, ProcessPendingMessages);
-  if (!failure.empty()) ShowErrorMessage(failure);
+  if (failure.empty()) return;
+  ShowErrorMessage(failure);
+  exitCode_ = 1;
 }
 
 bool ProgramRoles::FileExists(const std::string& path) { return THi::FileExists(path); }
@@ -59,9 +70,9 @@ void ProgramRoles::RunInteractive() {
   form.FormCreate();
   view.RunMessageLoop();
   form.FormDestroy();
-  THi::KillSelf();
+  THi::KillSelf(form.FExitCode);
 }
 
 void ProgramRoles::ProcessMessages() { ProcessPendingMessages(); }
 
-void ProgramRoles::KillSelf() { THi::KillSelf(); }
+void ProgramRoles::KillSelf() { THi::KillSelf(exitCode_); }

@@ -29,4 +29,6 @@ class ProgramRoles : public EntryRoles {
  private:
   TDesktop desktop_;
   std::unique_ptr<MainView> view_;  // the application's window, once initialised
+  // Not 0 once a mode has failed: the process ends with it.
+  int exitCode_ = 0;
 };

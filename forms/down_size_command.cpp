@@ -10,9 +10,13 @@ void TfrmMain::mnuTray_DownSizeClick() {
   EnableTrayIcon(false);
   TfrmDownSize dialog(window->Dialogs(), THi::GetAppPath());
   if (window->ShowDownSize(dialog) == mrOK) {
-    THi::RunProgram(THi::GetProgramFile(), DownSizeParameters(dialog.Choice()), "", kShowNormal);
-    ProcessMessages();
-    QuitApplication();
+    if (THi::RunProgram(THi::GetProgramFile(), DownSizeParameters(dialog.Choice()), "", kShowNormal) != 0) {
+      ProcessMessages();
+      QuitApplication();
+    } else {
+      window->Dialogs().AppMessageBox("Down Size could not be started; nothing was removed.",
+                                      kMbOk | kMbIconError);
+    }
   }
   EnableTrayIcon(true);
 }

@@ -61,6 +61,7 @@ void TfrmMain::WndProc(TWindowMessage message) {
   if (message == TWindowMessage::kDeviceChange && !THi::FileExists(THi::GetProgramFile()))
     QuitApplication();
   FPopups.Sweep();
+  WatchServers();
 }
 
 void TfrmMain::ShowMainWindow(bool show) {
@@ -186,6 +187,40 @@ void TfrmMain::PrepareWindow() {
   window.SetProgress(false, 0, 0);
   LoadShellLibrary();
   window.Engine().SetSilent(true);
+}
+
+// With a window, the failure is an error box; the splash is gone by then.
+void TfrmMain::StartFailed(const std::string& message) {
+  MainWindowView* window = Window();
+  if (!window) return TMainRun::StartFailed(message);
+  window->Dialogs().AppMessageBox(message, kMbOk | kMbIconError);
+}
+
+// The status bar keeps the news; the box offers to start the server again.
+bool TfrmMain::ServerEnded(const std::string& message) {
+  MainWindowView* window = Window();
+  if (!window) return TMainRun::ServerEnded(message);
+  window->SetStatusText(message.substr(0, message.find('\n')));
+  EnableTrayIcon(false);
+  const bool restart =
+      window->Dialogs().AppMessageBox(message + "\n\nRestart it?", kMbYesNo | kMbIconWarning) == mrYes;
+  EnableTrayIcon(true);
+  if (restart) window->SetStatusText("");
+  return restart;
+}
+
+void TfrmMain::ShowNotice(const std::string& message) {
+  MainWindowView* window = Window();
+  if (!window) return TMainRun::ShowNotice(message);
+  EnableTrayIcon(false);
+  window->Dialogs().AppMessageBox(message, kMbOk | kMbIconWarning);
+  EnableTrayIcon(true);
+}
+
+// Nothing of the window acts while the servers are being stopped.
+void TfrmMain::ShutDownBegins() {
+  FPopups.CloseAll();
+  if (MainWindowView* window = Window()) window->ShowWindow(false);
 }
 
 void TfrmMain::ShowHome(const std::string& address) {

@@ -17,7 +17,8 @@ class MainWindowView;
 
 // What reaches the main window besides its widgets' events.
 enum class TWindowMessage {
-  kAny,               // any message: the tray icon is created once a tray exists
+  kAny,               // any message, at least twice a second: the tray icon is
+                      // created once a tray exists, the servers are watched
   kMinimized,         // the window was minimised
   kQueryEndSession,   // the session ends (log-off, shut-down)
   kDeviceChange,      // a medium came or went
@@ -84,6 +85,10 @@ class TfrmMain : public TBrowserForm, public TMainRun {
   void TitleApplied() override;
   void PrepareWindow() override;
   void ShowHome(const std::string& address) override;
+  void StartFailed(const std::string& message) override;
+  bool ServerEnded(const std::string& message) override;
+  void ShowNotice(const std::string& message) override;
+  void ShutDownBegins() override;
 
  private:
   MainView* FMainView;

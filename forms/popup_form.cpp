@@ -43,6 +43,10 @@ void TPopupWindows::Close(TfrmBrowser& form) {
   FOpen.erase(it);
 }
 
+void TPopupWindows::CloseAll() {
+  while (!FOpen.empty()) Close(*FOpen.back().form);
+}
+
 void TPopupWindows::Sweep() { FClosed.clear(); }
 
 void TfrmBrowser::FormCreate() {

@@ -62,6 +62,8 @@ class TPopupWindows {
   BrowserEngine* Open(BrowserEngine& opener, const std::string& homeUrl);
   // The popup's window is closed; the form goes at the next Sweep.
   void Close(TfrmBrowser& form);
+  // Every popup's window is closed (the program is ending).
+  void CloseAll();
   void Sweep();
   std::size_t Count() const { return FOpen.size(); }
 

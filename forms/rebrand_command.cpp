@@ -10,11 +10,6 @@
 #include "packaging/brand_ini.h"
 #include "util/text.h"
 
-namespace {
-
-
-}  // namespace
-
 std::string TfrmMain::ReadBrand(const std::string& key) const {
   return THi::ReadIniValue(FBrandIni, kBrandSection, key);
 }
@@ -73,7 +68,8 @@ void TfrmMain::DoRebrand() {
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
       BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir,
-                        form.OutputDir, FBrandIni});
+                        form.OutputDir, FBrandIni, [this] { return StopDatabaseServer(); },
+                        [this] { RestartDatabaseServer(); }});
     } catch (const std::exception& e) {
       dialogs.AppMessageBox(e.what(), kMbOk | kMbIconError);
     }

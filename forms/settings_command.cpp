@@ -1,5 +1,6 @@
 // The tray menu's Server Settings: the new address and port go into the
 // program file through the command copy, which starts the program again.
+// A program file that cannot be changed is said before anything stops.
 #include "forms/main_form.h"
 #include "forms/main_window_view.h"
 #include "forms/settings_form.h"
@@ -20,9 +21,13 @@ void TfrmMain::mnuTray_SettingsClick() {
   }
   if (window->ShowSettings(dialog) == mrOK) {
     ProcessMessages();
-    WriteConfig("ip", dialog.IP);
-    WriteConfig("port", std::to_string(dialog.Port));
-    HandOverConfig();
+    std::string failure = WhyConfigCannotBeStored();
+    if (failure.empty()) {
+      WriteConfig("ip", dialog.IP);
+      WriteConfig("port", std::to_string(dialog.Port));
+      failure = HandOverConfig();
+    }
+    if (!failure.empty()) window->Dialogs().AppMessageBox(failure, kMbOk | kMbIconError);
   }
   EnableTrayIcon(true);
 }

@@ -52,15 +52,30 @@ std::string TMainRun::ResolveBinDir() {
 
 std::string TMainRun::MakeCommandCopy() {
   const std::string copy = THi::MakeUniqueFileName("tnlt_cmd", "", 0, ".tmp");
-  THi::CopyFile(THi::GetProgramFile(), copy);
+  // A copy that could not be written completely is none.
+  if (!THi::CopyFile(THi::GetProgramFile(), copy)) THi::DeleteFile(copy);
   THi::SetReadOnlyTree(copy, false);
   return copy;
 }
 
-void TMainRun::HandOverConfig() {
+// The configuration goes into the program file by a new file written beside
+// it (Linux) or by rewriting it (Windows): both need its folder writable.
+std::string TMainRun::WhyConfigCannotBeStored() const {
+  std::string why = THi::WhyNotWritable(THi::GetAppDir());
+  if (why.empty()) return {};
+  if (why.back() == '.') why.pop_back();
+  return "The settings cannot be stored in " + THi::GetProgramFile() + ": " + why +
+         ". Copy the stack to a folder you can write to and change them there.";
+}
+
+std::string TMainRun::HandOverConfig() {
   const std::string copy = MakeCommandCopy();
   const std::string ini = copy + ".ini";
-  THi::CopyFile(FConfigIni, ini);
-  THi::RunProgram(copy, "/setup " + QuoteArguments({THi::GetProgramFile(), ini}), "", kShowNormal);
+  if (!THi::FileExists(copy) || !THi::CopyFile(FConfigIni, ini))
+    return "Unable to write " + (THi::FileExists(copy) ? ini : copy) + ". The settings were not changed.";
+  if (THi::RunProgram(copy, "/setup " + QuoteArguments({THi::GetProgramFile(), ini}), "",
+                      kShowNormal) == 0)
+    return "Unable to start " + copy + ". The settings were not changed.";
   QuitApplication();
+  return {};
 }

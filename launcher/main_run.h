@@ -37,7 +37,12 @@ class TMainRun {
   std::string FBrowserIni;
   std::string FBrowserPath;
   std::string FBrowserParams;
+  // Where the servers' standard output and error go, in the work folder.
+  std::string FMySqlLog;
+  std::string FApacheLog;
   bool FStarted = false;
+  // The process's exit code: not 0 once the start-up has failed.
+  int FExitCode = 0;
   bool FUseTrayIcon = true;
   bool FShowToolbar = true;
   bool FShowStatusBar = true;
@@ -47,10 +52,22 @@ class TMainRun {
 
   // The start-up: single instance, environment, configuration, servers,
   // then the site. An error ends it at the failing step (the view reports it).
+  // A web server that does not come up is told (StartFailed), everything
+  // started is stopped, FExitCode is set and the application quits.
   void FormCreate();
   // The shut-down: ends every process the run started and removes the work
-  // files. The caller ends the process afterwards.
+  // files; runs once, also when a message that arrives meanwhile asks again.
+  // The caller ends the process afterwards.
   void FormDestroy();
+
+  // While the stack runs, about twice a second: a server that has ended
+  // unasked is told (ServerEnded) and started again if the user wants it.
+  void WatchServers();
+  // Stops the database server cleanly (Rebrand copies its data meanwhile);
+  // true when one was running.
+  bool StopDatabaseServer();
+  // Starts it again on the same port with the same configuration.
+  void RestartDatabaseServer();
 
   // The server configurations, written into the work folder; each returns its path.
   std::string WriteHttpdConf();
@@ -76,9 +93,13 @@ class TMainRun {
 
   // A copy of the program file in the temporary folder (tnlt_cmd<n>.tmp).
   std::string MakeCommandCopy();
+  // Why a changed configuration could not be stored into the program file
+  // (a read-only medium, no permission); empty when it can.
+  std::string WhyConfigCannotBeStored() const;
   // Hands the working Config.ini to a command copy that stores it into the
-  // program file once this process has quit, then quits.
-  void HandOverConfig();
+  // program file once this process has quit, then quits. When the copy
+  // cannot be made or started, the run goes on and the failure is returned.
+  std::string HandOverConfig();
 
   // The tray icon: created once a notification area exists, or removed.
   // Only a window has one.
@@ -92,15 +113,31 @@ class TMainRun {
   virtual void PrepareWindow() {}
   // The first page: the address box, the page, full screen, the window shown.
   virtual void ShowHome(const std::string&) {}
+  // Tells why the start-up failed; returns once the user has read it.
+  virtual void StartFailed(const std::string& message);
+  // Tells that a server has ended unasked; true when it is to be started again.
+  virtual bool ServerEnded(const std::string& message);
+  // Tells what a helper process that started this one could not (its notice).
+  virtual void ShowNotice(const std::string& message);
+  // The shut-down begins: the window takes no more clicks.
+  virtual void ShutDownBegins() {}
 
   void ProcessMessages();
 
  private:
   void StartDatabase();
+  void LaunchDatabase();
   void StartWebServer();
-  void WaitForWebServer();
+  void LaunchWebServer();
+  // Empty once the web server answers; otherwise why it did not.
+  std::string WaitForWebServer();
+  void FailStartUp(const std::string& why);
   bool RunExternalBrowser();
+  void WaitForEarlierRun();
+  void StopWebServer();
   void StopDatabase();
 
   RunView* FRunView;
+  bool FWatching = false;
+  bool FShuttingDown = false;
 };

@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "packaging/brand_builder_internal.h"
+#include "packaging/patch_mode.h"
 #include "picture/splash_picture.h"
 #include "util/command_line.h"
 #include "util/hi.h"
 #include "util/hi_error.h"
 #include "util/icon_file.h"
 #include "util/platform.h"
-#include "util/resource_editor.h"
-#include "util/resource_types.h"
 
 namespace {
 
@@ -119,94 +118,106 @@ TPlan MakePlan(const TBrandedCopy& copy) {
   return plan;
 }
 
-// Reads one resource of a program file back; empty when it is not there.
-std::string ReadResource(const std::string& program, std::uint16_t type, const std::string& name) {
-  std::unique_ptr<ResourceEditor> view = ResourceEditor::Create();
-  std::string bytes;
-  if (!view->OpenView(program)) return bytes;
-  if (view->Read(type, ResourceName::Named(name), bytes) != ResourceEditor::Lookup::kFound) bytes.clear();
-  view->CloseView();
-  return bytes;
-}
-
-// The copy's program file, built under a temporary name and given its real
-// name only once every resource is in place, so a file named like the copy's
-// program is always complete. A build that stops midway removes it.
-class ProgramUnderConstruction {
+// The copy under construction: a folder in the output folder that holds
+// everything the build makes. Only a complete copy is moved into the output
+// folder, over what an earlier build left there; a build that stops midway
+// removes the folder with all it holds.
+class CopyUnderConstruction {
  public:
-  explicit ProgramUnderConstruction(const std::string& output)
-      : partial_(Join(output, std::string(kBrandProgramName) + ".partial")),
-        final_(Join(output, kBrandProgramName)) {}
-  ~ProgramUnderConstruction() {
-    if (!done_) THi::DeleteFile(partial_);
-  }
-
-  void Start(const std::string& program) {
-    // The copy keeps the program's permissions, so it stays runnable.
-    if (!THi::DeleteFile(partial_) || !THi::CopyFile(program, partial_) ||
-        !THi::SetReadOnlyTree(partial_, false))
-      throw EHiError("Unable to write " + partial_ + ". Check that the output folder can be written to.");
-  }
-
-  // Runs the program's own patch mode on the file and checks what it stored.
-  void Patch(const std::string& program, const std::string& mode, const std::string& source,
-             const std::function<bool()>& stored, const std::string& what) {
-    THi::RunProgramAndWait(program, mode + " " + QuoteArguments({partial_, source}), "", kShowNormal);
-    if (!stored()) throw EHiError("Unable to store the " + what + " " + source + " in " + final_ + ".");
-  }
-
-  void Finish() {
+  explicit CopyUnderConstruction(const std::string& output)
+      : output_(output), folder_(Join(output, std::string(kBrandProgramName) + ".partial")) {
     std::error_code ec;
-    fs::rename(U8Path(partial_), U8Path(final_), ec);
-    if (ec)
-      throw EHiError("Unable to replace " + final_ + ". Close any copy of it that is running and try again.");
-    done_ = true;
+    if (!THi::DeleteFolder(folder_) || !fs::create_directory(U8Path(folder_), ec))
+      throw EHiError("Unable to write to the output folder " + output_ + ": " +
+                     (ec ? ec.message() : "an unfinished copy in it cannot be removed") + ".");
   }
+  ~CopyUnderConstruction() { THi::DeleteFolder(folder_); }
+  CopyUnderConstruction(const CopyUnderConstruction&) = delete;
+  CopyUnderConstruction& operator=(const CopyUnderConstruction&) = delete;
 
-  const std::string& path() const { return partial_; }
+  const std::string& Folder() const { return folder_; }
+  std::string Path(const std::string& name) const { return Join(folder_, name); }
+
+  // Moves every entry into the output folder, the program file last, so a
+  // file named like the copy's program always comes with the rest.
+  void Complete() {
+    for (const std::string& name : {std::string(kAutoRunName), std::string("bin"), std::string("data"),
+                                    std::string("www"), std::string(kBrandProgramName)}) {
+      const fs::path from = U8Path(Path(name));
+      std::error_code ec;
+      if (fs::exists(fs::symlink_status(from, ec))) MoveInto(from, U8Path(Join(output_, name)));
+    }
+  }
 
  private:
-  std::string partial_;
-  std::string final_;
-  bool done_ = false;
-};
-
-void BuildProgram(const TPlan& plan, const std::string& splash, const std::string& chosenIcon,
-                  const std::string& brandIni) {
-  const std::string program = THi::GetProgramFile();
-  ProgramUnderConstruction copy(plan.output);
-  copy.Start(program);
-  const std::string& target = copy.path();
-
-  if (!splash.empty()) {
-    const std::string bytes = THi::LoadFile(splash);
-    copy.Patch(program, "/splash", splash,
-               [&] { return ReadResource(target, kResData, "RES_SPLASH") == bytes; }, "splash image");
+  // Folders are merged with what is there; files and links replace theirs.
+  static void MoveInto(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(from, ec)) && fs::is_directory(fs::symlink_status(to, ec))) {
+      for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec))
+        MoveInto(it->path(), to / it->path().filename());
+    } else {
+      if (fs::is_directory(fs::symlink_status(to, ec))) fs::remove_all(to, ec);
+      fs::rename(from, to, ec);
+    }
+    if (ec)
+      throw EHiError("Unable to replace " + to.string() + ": " + ec.message() +
+                     ". Close any program that uses the output folder and try again.");
   }
 
-  const std::string defaultIcon = ExtractDefaultBrandIcon();
-  const std::string icon = chosenIcon.empty() ? defaultIcon : chosenIcon;
-  const std::string iconBytes = THi::LoadFile(icon);
-  copy.Patch(program, "/icon", icon, [&] {
-    const std::string group = ReadResource(target, kResGroupIcon, "MAINICON");
-    if (group.size() < 6) return false;
-    const auto le16 = [&](std::size_t at) {
-      return static_cast<std::uint16_t>(static_cast<unsigned char>(group[at]) |
-                                        static_cast<unsigned char>(group[at + 1]) << 8);
-    };
-    return group == icon_file::Group(iconBytes, le16(0), le16(2));
-  }, "icon");
+  std::string output_;
+  std::string folder_;
+};
 
-  const std::string config = ReadChosenFile(brandIni, "settings file");
-  copy.Patch(program, "/config", brandIni,
-             [&] { return ReadResource(target, kResData, "RES_CONFIG_INI") == config; }, "settings");
-  copy.Finish();
+// Runs the program's own patch mode on the copy's program file and checks
+// what it stored.
+void Patch(const std::string& program, const std::string& target, const std::string& mode,
+           const std::string& source, const std::string& what) {
+  THi::RunProgramAndWait(program, mode + " " + QuoteArgument(target) + " " + QuoteArgument(source), "",
+                         kShowNormal);
+  if (!PatchIsStored(mode, target, source))
+    throw EHiError("Unable to store the " + what + " " + source + " in the copy's program file.");
 }
 
+void BuildProgram(const std::string& target, const std::string& splash, const std::string& chosenIcon,
+                  const std::string& brandIni) {
+  const std::string program = THi::GetProgramFile();
+  // The copy keeps the program's permissions, so it stays runnable.
+  std::error_code ec;
+  fs::copy_file(U8Path(program), U8Path(target), fs::copy_options::overwrite_existing, ec);
+  if (ec || !THi::SetReadOnlyTree(target, false))
+    throw EHiError("Unable to write " + target + ": " + (ec ? ec.message() : "it stays read-only") + ".");
+  if (!splash.empty()) Patch(program, target, "/splash", splash, "splash image");
+  const std::string icon = chosenIcon.empty() ? ExtractDefaultBrandIcon() : chosenIcon;
+  Patch(program, target, "/icon", icon, "icon");
+  (void)ReadChosenFile(brandIni, "settings file");  // a clear message for an unreadable one
+  Patch(program, target, "/config", brandIni, "settings");
+}
+
+// Copies a folder (or "folder/*", its contents) into the destination and
+// makes the result writable; the first file that fails ends the build.
 void CopyTree(const std::string& source, const std::string& destFolder, const std::string& result) {
-  THi::CopyFolder(source, destFolder);
-  THi::SetReadOnlyTree(result, false);
+  std::string failure;
+  if (!THi::CopyFolder(source, destFolder, &failure)) throw EHiError(failure);
+  if (!THi::SetReadOnlyTree(result, false)) throw EHiError("Unable to make " + result + " writable.");
 }
+
+// The stack's database server is stopped for as long as its data is
+// copied, so the copy holds what it wrote, whole.
+class DatabasePause {
+ public:
+  explicit DatabasePause(const TBrandedCopy& copy)
+      : copy_(copy), stopped_(copy.stopDatabase && copy.stopDatabase()) {}
+  ~DatabasePause() {
+    if (stopped_ && copy_.restartDatabase) copy_.restartDatabase();
+  }
+  DatabasePause(const DatabasePause&) = delete;
+  DatabasePause& operator=(const DatabasePause&) = delete;
+
+ private:
+  const TBrandedCopy& copy_;
+  bool stopped_;
+};
 
 }  // namespace
 
@@ -234,25 +245,27 @@ void BuildBrandedCopy(const TBrandedCopy& copy) {
   if (!icon.empty()) CheckIcon(icon);
   const TPlan plan = MakePlan(copy);
 
-  BuildProgram(plan, splash, icon, copy.brandIni);
+  CopyUnderConstruction building(plan.output);
+  BuildProgram(building.Path(kBrandProgramName), splash, icon, copy.brandIni);
 
-  const std::string autoRun = Join(plan.output, kAutoRunName);
+  const std::string autoRun = building.Path(kAutoRunName);
   THi::SaveResourceToFile("RES_AUTORUN", autoRun);
   if (!brand_internal::MakeAutoRunRunnable(autoRun))
     throw EHiError("Unable to make " + autoRun + " runnable");
 
-  CopyTree(plan.binSource, plan.output, Join(plan.output, "bin"));
+  CopyTree(plan.binSource, building.Folder(), building.Path("bin"));
   if (!plan.dataRoot.empty()) {
-    const std::string data = Join(plan.output, "data");
-    std::error_code ec;
-    fs::create_directories(U8Path(data), ec);
-    for (const std::string& source : plan.dataSources) THi::CopyFolder(source, data);
-    THi::SetReadOnlyTree(data, false);
+    const std::string data = building.Path("data");
+    const DatabasePause pause(copy);
+    for (const std::string& source : plan.dataSources) CopyTree(source, data, data);
+    // The Aria engine's control file and log go along: tables copied
+    // without them belong to no log, and MariaDB wants them repaired.
+    for (const std::string& name : THi::ListFiles(plan.dataRoot))
+      if (name.rfind("aria_log", 0) == 0) CopyTree(Join(plan.dataRoot, name), data, data);
   }
-  const std::string www = Join(plan.output, "www");
-  std::error_code ec;
-  fs::create_directories(U8Path(www), ec);
+  const std::string www = building.Path("www");
   CopyTree(Join(plan.wwwSource, "*"), www, www);
+  building.Complete();
 
   THi::OpenFolder(plan.output, kShowShow);
 }

@@ -2,9 +2,12 @@
 // splash, icon and Brand.ini built into it, the AutoRun file, and copies of
 // bin, data and www, in an output folder that then opens in the desktop.
 // Each failure raises EHiError with a text for the user and ends the build;
-// the running stack's own files are never changed.
+// the running stack's own files are never changed. The copy is made in a
+// folder of its own inside the output folder and moved into place once it
+// is complete, so a failed build leaves the output as it was.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // What the copy is made of, as the Rebrand dialog chose it. An entry that
@@ -18,6 +21,10 @@ struct TBrandedCopy {
   std::string dataDir;    // a database folder, copied beside data/mysql
   std::string outputDir;
   std::string brandIni;   // becomes the copy's stored configuration
+  // Stop the stack's database server cleanly while its data is copied, and
+  // start it again afterwards (unset: nothing to stop).
+  std::function<bool()> stopDatabase;
+  std::function<void()> restartDatabase;
 };
 
 // The copy's program file and AutoRun file on this platform.

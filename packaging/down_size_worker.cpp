@@ -2,13 +2,41 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
 #include <thread>
 
 #include "packaging/library_prune.h"
 #include "util/hi.h"
+#include "util/notice.h"
 #include "util/platform.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// The launcher that started the worker ends within this, or not at all.
+constexpr auto kLauncherLimit = std::chrono::seconds(60);
+
+fs::path U8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string PathText(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// Why a file or folder that was to go is still there: the first entry in
+// it that cannot be removed, in the system's words.
+std::string WhyStillThere(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(fs::symlink_status(path, ec))) {
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+      if (std::string why = WhyStillThere(it->path()); !why.empty()) return why;
+    }
+  }
+  if (fs::remove(path, ec) || !fs::exists(fs::symlink_status(path))) return {};
+  return PathText(path) + ": " + (ec ? ec.message() : "it is still there");
+}
 
 void Pause(const TDownSizeRun& run) {
   run.processMessages();
@@ -20,18 +48,31 @@ std::string FolderOf(const std::string& file) {
   return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
 }
 
-void Perform(const TDownSizeAction& action, const std::string& appPath, const TDownSizeTable& table) {
+// "MySQL" of the check box "Delete MySQL".
+std::string ComponentName(const TDownSizeRow& row) {
+  const std::string caption = row.caption;
+  return caption.rfind("Delete ", 0) == 0 ? caption.substr(7) : caption;
+}
+
+// Empty when the action did its part; otherwise what stays, and why.
+std::string Perform(const TDownSizeAction& action, const std::string& appPath, const TDownSizeTable& table) {
+  const std::string path = appPath + action.path;
   switch (action.kind) {
     case TDownSizeAction::kDeleteFolder:
-      if (THi::DirectoryExists(appPath + action.path)) THi::DeleteFolder(appPath + action.path);
+      if (THi::DirectoryExists(path) && !THi::DeleteFolder(path)) return WhyStillThere(U8Path(path));
       break;
     case TDownSizeAction::kDeleteFile:
-      if (THi::FileExists(appPath + action.path)) THi::DeleteFile(appPath + action.path);
+      if (THi::FileExists(path) && !THi::DeleteFile(path)) return WhyStillThere(U8Path(path));
       break;
-    case TDownSizeAction::kRemoveFavorite:
-      THi::DeleteIniKey(appPath + table.favoritesFile, action.path, action.key);
+    case TDownSizeAction::kRemoveFavorite: {
+      const std::string favorites = appPath + table.favoritesFile;
+      THi::DeleteIniKey(favorites, action.path, action.key);
+      if (!THi::ReadIniValue(favorites, action.path, action.key).empty())
+        return "the favorite \"" + action.key + "\" stays in " + favorites + ": it cannot be written";
       break;
+    }
   }
+  return {};
 }
 
 // A file at the path, where a '*' in the last name stands for any text.
@@ -49,11 +90,15 @@ bool Present(const std::string& path) {
   return false;
 }
 
-void CleanUp(const TDownSizeCleanUp& cleanUp, const std::string& appPath) {
+// Empty when the files went (or are still needed); otherwise why one stays.
+std::string CleanUp(const TDownSizeCleanUp& cleanUp, const std::string& appPath) {
   for (const std::string& needer : cleanUp.neededBy)
-    if (Present(appPath + needer)) return;
-  for (const std::string& file : cleanUp.files)
-    if (THi::FileExists(appPath + file)) THi::DeleteFile(appPath + file);
+    if (Present(appPath + needer)) return {};
+  for (const std::string& file : cleanUp.files) {
+    const std::string path = appPath + file;
+    if (THi::FileExists(path) && !THi::DeleteFile(path)) return WhyStillThere(U8Path(path));
+  }
+  return {};
 }
 
 // The library an `extension=` or `zend_extension=` line loads, as written;
@@ -87,7 +132,12 @@ void TidyPhpIni(const TDownSizeTable& table, const std::string& appPath) {
   // Written beside and renamed over it, so a failed write leaves the template whole.
   const std::string fresh = file + ".new";
   THi::SaveFile(fresh, tidy);
-  if (std::rename(fresh.c_str(), file.c_str()) != 0) THi::DeleteFile(fresh);
+  std::error_code ec;
+  fs::rename(U8Path(fresh), U8Path(file), ec);
+  if (ec) {
+    THi::DeleteFile(fresh);
+    throw std::runtime_error("Unable to replace " + file + ": " + ec.message());
+  }
 }
 
 }  // namespace
@@ -114,32 +164,52 @@ std::string DropMissingExtensions(const std::string& phpIni, const std::string& 
 
 void RunDownSizeWorker(const std::vector<std::string>& flags, const TDownSizeRun& run) {
   // The launcher that started this worker, and its helpers, end first.
-  while (THi::FindProcessesByPath(run.programFile).size() >= 2) Pause(run);
+  const auto deadline = std::chrono::steady_clock::now() + kLauncherLimit;
+  while (THi::FindProcessesByPath(run.programFile).size() >= 2) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      run.showFailure("Down Size removed nothing: " + run.programFile + " did not end within " +
+                      std::to_string(kLauncherLimit.count()) + " seconds.");
+      return;
+    }
+    Pause(run);
+  }
   Pause(run);
 
   const std::string appPath = FolderOf(run.programFile);
   const TDownSizeTable& table = *run.table;
+  std::string failures;
+  const auto note = [&](const std::string& what, const std::string& why) {
+    if (!why.empty()) failures += "\n" + what + ": " + why;
+  };
   for (std::size_t i = 0; i < table.rows.size(); ++i) {
     if (i >= flags.size() || flags[i] == "0") continue;
     // A row that fails stops there; the others still run.
+    std::string why;
     try {
-      for (const TDownSizeAction& action : table.rows[i].actions) Perform(action, appPath, table);
-    } catch (...) {
+      for (const TDownSizeAction& action : table.rows[i].actions) {
+        why = Perform(action, appPath, table);
+        if (!why.empty()) break;
+      }
+    } catch (const std::exception& e) {
+      why = e.what();
     }
+    note(ComponentName(table.rows[i]), why);
   }
   Pause(run);
 
   for (const TDownSizeCleanUp& cleanUp : table.cleanUps) {
     try {
-      CleanUp(cleanUp, appPath);
-    } catch (...) {
+      note("Shared files", CleanUp(cleanUp, appPath));
+    } catch (const std::exception& e) {
+      note("Shared files", e.what());
     }
   }
   // The next start must not ask PHP for a library that is gone.
   if (!table.phpIniTemplate.empty()) {
     try {
       TidyPhpIni(table, appPath);
-    } catch (...) {
+    } catch (const std::exception& e) {
+      note("php.ini", e.what());
     }
   }
   // What only the removed components needed goes with them.
@@ -150,8 +220,11 @@ void RunDownSizeWorker(const std::vector<std::string>& flags, const TDownSizeRun
     }
   }
 
-  if (run.restart)
-    run.restart(run.programFile);
-  else
+  const std::string notice = failures.empty() ? "" : "Down Size could not remove everything:" + failures;
+  if (run.restart) {
+    run.restart(run.programFile, notice);
+  } else {
+    HandOnNotice(notice);
     THi::RunProgram(run.programFile, "", "", kShowNormal);
+  }
 }

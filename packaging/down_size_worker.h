@@ -1,6 +1,7 @@
 // The down-size worker: once the launcher that started it has gone, it
 // removes the chosen components from the installation folder, tidies what
-// they leave behind, and starts the launcher again. It shows nothing.
+// they leave behind, and starts the launcher again. What it could not
+// remove, and why, goes to that launcher in one message (util/notice.h).
 #pragma once
 
 #include <functional>
@@ -16,8 +17,11 @@ struct TDownSizeRun {
   const TDownSizeTable* table = &DownSizeTable();
   // Lets window messages through while the worker waits.
   std::function<void()> processMessages = [] {};
-  // Starts the launcher again (by default the program file, shown normally).
-  std::function<void(const std::string& programFile)> restart;
+  // Starts the launcher again (by default the program file, shown normally)
+  // with the notice for it to show; empty when everything went.
+  std::function<void(const std::string& programFile, const std::string& notice)> restart;
+  // Tells a failure when there is no launcher to hand it to.
+  std::function<void(const std::string& text)> showFailure = [](const std::string&) {};
 };
 
 // flags: one per component in position order; any text but "0" chooses it.

@@ -1,7 +1,9 @@
 #include "server/server_files.h"
 
 #include "server/config_quoting.h"
+#include "server/server_logs.h"
 #include "util/command_line.h"
+#include "util/hi.h"
 
 namespace server_files {
 
@@ -25,7 +27,15 @@ std::vector<std::string> AccessOnlyWith(const std::string& variable) {
 
 std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 
-void WriteMyIniExtras(const std::string&, const std::string&) {}
+// The database server writes its errors to a file of its own choosing
+// unless told: the same log its output goes to. Option files take
+// backslashes as escapes, so the path has forward ones.
+void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
+  std::string log = workDir + "/" + server_logs::kDatabaseOutput;
+  for (char& c : log)
+    if (c == '\\') c = '/';
+  THi::WriteIniValue(myIni, "mysqld", "log-error", server_config::MySqlQuoted(log));
+}
 
 void PrepareServerEnvironment() {}
 

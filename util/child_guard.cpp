@@ -3,12 +3,9 @@
 #include <charconv>
 
 #include "util/child_guard_internal.h"
+#include "util/server_stop.h"
 
 namespace {
-
-// As long as the launcher's own shut-down gives the database server.
-constexpr auto kStopLimit = std::chrono::seconds(15);
-constexpr auto kRequestInterval = std::chrono::seconds(1);
 
 TProcessId ParseId(const std::string& text) {
   TProcessId id = 0;
@@ -22,8 +19,9 @@ std::string child_guard::GuardJobName(TProcessId launcher) {
   return "LodestackGuard" + std::to_string(launcher);
 }
 
-std::string GuardParams(TProcessId launcher, TProcessId server) {
-  return std::string(kGuardModeWord) + " " + std::to_string(launcher) + " " + std::to_string(server);
+std::string GuardParams(TProcessId launcher, TProcessId server, int port) {
+  return std::string(kGuardModeWord) + " " + std::to_string(launcher) + " " + std::to_string(server) +
+         " " + std::to_string(port);
 }
 
 void RunChildGuard(const std::vector<std::string>& args) {
@@ -33,13 +31,7 @@ void RunChildGuard(const std::vector<std::string>& args) {
   if (launcher == 0 || server == 0) return;
   const std::unique_ptr<child_guard::GuardedPair> pair = child_guard::HoldPair(launcher, server);
   if (!pair || !pair->WaitForLauncherEnd()) return;
-
-  // A server still starting up may not take the first request: it is
-  // repeated until the server ends or the time is up.
-  const auto deadline = std::chrono::steady_clock::now() + kStopLimit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    pair->RequestServerStop();
-    if (pair->WaitForServerEnd(kRequestInterval)) return;
-  }
-  pair->KillServer();
+  const int port = args.size() > 4 ? static_cast<int>(ParseId(args[4])) : 0;
+  StopServerGently({[&](std::chrono::milliseconds time) { return pair->WaitForServerEnd(time); },
+                    [&] { pair->RequestServerStop(); }, [&] { pair->KillServer(); }, port});
 }

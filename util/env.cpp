@@ -32,9 +32,19 @@ bool THi::SetEnvVar(const std::string& name, const std::string& value) {
   return hi_internal::SetEnv(name, value);
 }
 
+std::string THi::GetEnvVar(const std::string& name) { return hi_internal::GetEnv(name); }
+
 bool THi::IsPortInUse(int port, bool loopback) {
   if (port < 0 || port > 65535) return true;
   return !hi_internal::CanListen(port, loopback);
+}
+
+bool THi::PortAccepts(int port) {
+  return port > 0 && port <= 65535 && hi_internal::ProbeLoopback(port, -1);
+}
+
+bool THi::PortGreets(int port, int timeoutMs) {
+  return port > 0 && port <= 65535 && hi_internal::ProbeLoopback(port, timeoutMs < 0 ? 0 : timeoutMs);
 }
 
 int THi::FindFreePort(int startPort, bool loopback) {

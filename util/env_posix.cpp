@@ -5,6 +5,7 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -136,6 +137,8 @@ bool SetEnv(const std::string& name, const std::string& value) {
   return setenv(name.c_str(), value.c_str(), 1) == 0;
 }
 
+std::string GetEnv(const std::string& name) { return Env(name.c_str()); }
+
 bool CanListen(int port, bool loopback) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
@@ -149,6 +152,23 @@ bool CanListen(int port, bool loopback) {
   address.sin_addr.s_addr = htonl(loopback ? INADDR_LOOPBACK : INADDR_ANY);
   const bool ok = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
                   listen(fd, 1) == 0;
+  close(fd);
+  return ok;
+}
+
+bool ProbeLoopback(int port, int greetingMs) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (ok && greetingMs >= 0) {
+    pollfd p{fd, POLLIN, 0};
+    char first = 0;
+    ok = poll(&p, 1, greetingMs) > 0 && recv(fd, &first, 1, MSG_DONTWAIT) == 1;
+  }
   close(fd);
   return ok;
 }

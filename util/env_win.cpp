@@ -75,6 +75,15 @@ bool SetEnv(const std::string& name, const std::string& value) {
          FALSE;
 }
 
+std::string GetEnv(const std::string& name) {
+  const std::wstring wideName = wide::FromUtf8(name);
+  const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring value(size, L'\0');
+  value.resize(GetEnvironmentVariableW(wideName.c_str(), value.data(), size));
+  return wide::ToUtf8(value);
+}
+
 bool CanListen(int port, bool loopback) {
   if (!WinsockReady()) return false;
   const SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -90,6 +99,40 @@ bool CanListen(int port, bool loopback) {
       listen(probe, SOMAXCONN) == 0;
   closesocket(probe);
   return listening;
+}
+
+// Windows answers a connection to a closed port only after retrying for
+// about two seconds: the connection is given half a second, which a
+// listening server on this machine never needs.
+bool ProbeLoopback(int port, int greetingMs) {
+  if (!WinsockReady()) return false;
+  const SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (probe == INVALID_SOCKET) return false;
+  u_long nonBlocking = 1;
+  ioctlsocket(probe, FIONBIO, &nonBlocking);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const auto ready = [&](bool forReading, int milliseconds) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(probe, &set);
+    timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    return select(0, forReading ? &set : nullptr, forReading ? nullptr : &set, nullptr, &wait) == 1;
+  };
+  bool ok = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (!ok && WSAGetLastError() == WSAEWOULDBLOCK && ready(false, 500)) {
+    int error = 0;
+    int size = sizeof error;
+    ok = getsockopt(probe, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 && error == 0;
+  }
+  if (ok && greetingMs >= 0) {
+    char first = 0;
+    ok = ready(true, greetingMs) && recv(probe, &first, 1, 0) == 1;
+  }
+  closesocket(probe);
+  return ok;
 }
 
 }  // namespace hi_internal

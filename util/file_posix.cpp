@@ -78,26 +78,83 @@ bool THi::DirectoryExists(const std::string& folder) {
   return !folder.empty() && stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void THi::CopyFolder(const std::string& source, const std::string& destFolder) {
-  std::error_code ec;
-  const fs::copy_options options = fs::copy_options::recursive |
-                                   fs::copy_options::overwrite_existing |
-                                   fs::copy_options::copy_symlinks;
-  fs::path from(source);
-  if (from.filename() == "*") {  // "folder/*": the folder's contents
-    for (const auto& entry : fs::directory_iterator(from.parent_path(), ec)) {
-      const fs::path to = fs::path(destFolder) / entry.path().filename();
-      if (entry.is_directory()) fs::create_directories(to, ec);
-      fs::copy(entry.path(), to, options, ec);
+namespace {
+
+// Copies a regular file with its permissions, replacing `to`; 0, or the
+// error that stopped it (a full disk is told as such, not as a short copy).
+int CopyRegularFile(const fs::path& from, const fs::path& to) {
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return errno;
+  struct stat st {};
+  int error = fstat(in, &st) == 0 ? 0 : errno;
+  const int out = error ? -1 : open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+  if (!error && out < 0) error = errno;
+  char buffer[65536];
+  while (!error) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      error = got < 0 ? errno : 0;
+      break;
     }
-    return;
+    for (ssize_t done = 0; !error && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno != EINTR) error = errno;
+      if (put > 0) done += put;
+    }
   }
-  from = from.lexically_normal();
-  if (from.filename().empty()) from = from.parent_path();  // "site/" is "site"
-  const fs::path to = fs::path(destFolder) / from.filename();
+  if (!error && fchmod(out, st.st_mode & 07777) != 0) error = errno;
+  if (out >= 0 && close(out) != 0 && !error) error = errno;
+  close(in);
+  return error;
+}
+
+// Copies one entry (a file, a link, or a folder with all it holds) to `to`,
+// replacing what is there; false at the first entry that fails, named in
+// `failure`.
+bool CopyEntry(const fs::path& from, const fs::path& to, std::string& failure) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(from, ec);
+  if (!ec && fs::is_symlink(status)) {
+    if (fs::is_symlink(fs::symlink_status(to, ec)) || fs::is_regular_file(fs::symlink_status(to, ec)))
+      fs::remove(to, ec);
+    ec.clear();
+    fs::copy_symlink(from, to, ec);
+  } else if (!ec && fs::is_directory(status)) {
+    fs::create_directories(to, ec);
+    for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+      if (!CopyEntry(it->path(), to / it->path().filename(), failure)) return false;
+    }
+  } else if (!ec) {
+    if (const int error = CopyRegularFile(from, to)) ec = std::error_code(error, std::generic_category());
+  }
+  if (!ec) return true;
+  failure = "Unable to copy " + from.string() + " to " + to.string() + ": " + ec.message();
+  return false;
+}
+
+}  // namespace
+
+bool THi::CopyFolder(const std::string& source, const std::string& destFolder, std::string* failure) {
+  std::string why;
+  std::error_code ec;
+  fs::path from(source);
+  bool copied = true;
   fs::create_directories(destFolder, ec);
-  if (fs::is_directory(from, ec)) fs::create_directories(to, ec);
-  fs::copy(from, to, options, ec);
+  if (from.filename() == "*") {  // "folder/*": the folder's contents
+    for (fs::directory_iterator it(from.parent_path(), ec), end; copied && !ec && it != end; it.increment(ec))
+      copied = CopyEntry(it->path(), fs::path(destFolder) / it->path().filename(), why);
+  } else {
+    from = from.lexically_normal();
+    if (from.filename().empty()) from = from.parent_path();  // "site/" is "site"
+    copied = CopyEntry(from, fs::path(destFolder) / from.filename(), why);
+  }
+  if (copied && ec) {
+    why = "Unable to copy " + source + " to " + destFolder + ": " + ec.message();
+    copied = false;
+  }
+  if (failure) *failure = why;
+  return copied;
 }
 
 bool THi::CopyFile(const std::string& from, const std::string& to) {
@@ -153,6 +210,14 @@ bool THi::IsCdRom(const std::string& drive) {
   struct statfs fsInfo {};
   if (path.empty() || statfs(path.c_str(), &fsInfo) != 0) return false;
   return fsInfo.f_type == kIso9660Magic || fsInfo.f_type == kUdfMagic;
+}
+
+std::string THi::WhyNotWritable(const std::string& path) {
+  if (DirectoryExists(path)) return access(path.c_str(), W_OK) == 0 ? std::string() : SystemMessage(errno);
+  const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return SystemMessage(errno);
+  close(fd);
+  return {};
 }
 
 namespace hi_internal {

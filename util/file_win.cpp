@@ -41,7 +41,8 @@ std::wstring ShellPathList(const std::string& path) {
   return list;
 }
 
-void ShellFileOperation(UINT operation, const std::string& from, const std::string& to) {
+// The shell's own result: 0 when every entry was done.
+int ShellFileOperation(UINT operation, const std::string& from, const std::string& to) {
   const std::wstring source = ShellPathList(from);
   const std::wstring target = ShellPathList(to);
   SHFILEOPSTRUCTW op{};
@@ -50,7 +51,8 @@ void ShellFileOperation(UINT operation, const std::string& from, const std::stri
   op.pFrom = source.c_str();
   op.pTo = operation == FO_COPY ? target.c_str() : nullptr;
   op.fFlags = kShellFileFlags;
-  SHFileOperationW(&op);
+  const int result = SHFileOperationW(&op);
+  return result != 0 ? result : (op.fAnyOperationsAborted ? ERROR_CANCELLED : 0);
 }
 
 DWORD Attributes(const std::string& path) {
@@ -168,8 +170,15 @@ bool THi::DirectoryExists(const std::string& folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void THi::CopyFolder(const std::string& source, const std::string& destFolder) {
-  ShellFileOperation(FO_COPY, source, destFolder);
+// The shell stops at the first entry it cannot copy but does not name it:
+// the failure names the source, with the shell's code.
+bool THi::CopyFolder(const std::string& source, const std::string& destFolder, std::string* failure) {
+  const int result = ShellFileOperation(FO_COPY, source, destFolder);
+  if (failure)
+    *failure = result == 0 ? std::string()
+                           : "Unable to copy " + source + " to " + destFolder + " (error " +
+                                 std::to_string(result) + ")";
+  return result == 0;
 }
 
 bool THi::CopyFile(const std::string& from, const std::string& to) {
@@ -249,6 +258,17 @@ bool THi::IsFileInUse(const std::string& file) {
   ScopedHandle handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return !handle.IsValid();
+}
+
+// A folder is asked by a file made in it that goes again when closed.
+std::string THi::WhyNotWritable(const std::string& path) {
+  if (IsReadOnlyFile(path)) return "The file is read-only.";
+  const bool folder = DirectoryExists(path);
+  const std::wstring name = wide::FromUtf8(folder ? path + "\\tnlt_probe.tmp" : path);
+  ScopedHandle handle(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  folder ? CREATE_NEW : OPEN_EXISTING,
+                                  folder ? FILE_FLAG_DELETE_ON_CLOSE : FILE_ATTRIBUTE_NORMAL, nullptr));
+  return handle.IsValid() ? std::string() : LastErrorText();
 }
 
 bool THi::IsCdRom(const std::string& drive) {

@@ -29,8 +29,9 @@ enum class TChildTie {
   kNone,
   kEndWithLauncher,   // ended at once
   kStopWithLauncher,  // asked to stop at once, and ends with what it started
-  // Asked to shut down by a guard process, once a second, and ended after
-  // 15 seconds: for a database server, which may lose data when terminated.
+  // Asked to shut down by a guard process once it accepts connections, then
+  // once a second, and ended after 15 seconds: for a database server, which
+  // may lose data when terminated.
   kShutDownWithLauncher,
 };
 
@@ -46,6 +47,12 @@ class THi {
   static TProcessId RunProgram(const std::string& program, const std::string& params,
                                const std::string& workDir, int show,
                                TChildTie tie = TChildTie::kNone);
+  // Starts a server hidden (show state 0), tied to the launcher as `tie`
+  // says, with its standard output and error appended to `outputFile`
+  // (created when missing). `port` is where it accepts connections once it
+  // is ready (0: unknown). Returns the new process id, 0 when the start failed.
+  static TProcessId RunServer(const std::string& program, const std::string& params,
+                              TChildTie tie, const std::string& outputFile, int port);
   // As RunProgram, then blocks until the started process has ended.
   static void RunProgramAndWait(const std::string& program, const std::string& params,
                                 const std::string& workDir, int show);
@@ -73,8 +80,9 @@ class THi {
   // Asks a process to shut down by itself (SIGTERM on Linux; on Windows the
   // database server's shutdown event); true when the request was delivered.
   static bool RequestStop(TProcessId pid);
-  // Ends the own process at once with exit code 0; no clean-up runs.
-  [[noreturn]] static void KillSelf();
+  // Ends the own process at once with the exit code (0 unless a failure is
+  // to be told); no clean-up runs.
+  [[noreturn]] static void KillSelf(int exitCode = 0);
   // Full path of the process's program file, or empty.
   static std::string GetProcessPath(TProcessId pid);
   // Ids of all processes running the given existing program file, in snapshot order.
@@ -104,8 +112,11 @@ class THi {
   static bool DirectoryExists(const std::string& folder);
 
   // Copies the source (a file, a folder, or "folder/*" for its contents) into
-  // the destination folder, overwriting, silently.
-  static void CopyFolder(const std::string& source, const std::string& destFolder);
+  // the destination folder, overwriting, silently. True when everything was
+  // copied; otherwise it stops at the first entry that failed and, when
+  // asked, tells which and why in `failure`.
+  static bool CopyFolder(const std::string& source, const std::string& destFolder,
+                         std::string* failure = nullptr);
   // Copies one file, replacing the destination and keeping the permissions.
   static bool CopyFile(const std::string& from, const std::string& to);
   static bool DeleteFolder(const std::string& folder);  // true when absent afterwards
@@ -121,6 +132,9 @@ class THi {
   // True when the file exists and cannot be opened exclusively for writing
   // (a running program, a read-only file).
   static bool IsFileInUse(const std::string& file);
+  // Why the file cannot be opened for writing now, or no file can be made
+  // in the folder, in the system's words; empty when it can.
+  static std::string WhyNotWritable(const std::string& path);
   static std::string MakeUniqueFileName(const std::string& prefix, const std::string& folder,
                                         int number, const std::string& ext);
   // True when the drive (the program's own when empty) is a CD-ROM.
@@ -168,6 +182,13 @@ class THi {
   static bool SetPhprcEnv(const std::string& folder = std::string());
   // Sets a variable in the launcher's environment, inherited by what it starts.
   static bool SetEnvVar(const std::string& name, const std::string& value);
+  // A variable of the own environment; empty when it is not set.
+  static std::string GetEnvVar(const std::string& name);
   static bool IsPortInUse(int port, bool loopback);
+  // True when a server on 127.0.0.1 accepts a TCP connection on the port.
+  static bool PortAccepts(int port);
+  // True when a server on 127.0.0.1 that speaks first, as database servers
+  // do, sends its greeting on the port within the time.
+  static bool PortGreets(int port, int timeoutMs);
   static int FindFreePort(int startPort, bool loopback);  // -1 when none
 };

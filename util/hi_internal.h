@@ -34,7 +34,11 @@ bool LoadOwnDataResource(const std::string& name, std::string& bytes);
 
 // ---- environment and network ----
 bool SetEnv(const std::string& name, const std::string& value);
+std::string GetEnv(const std::string& name);
 // True when a listening TCP socket could be opened on the port.
 bool CanListen(int port, bool loopback);
+// True when a connection to the port of 127.0.0.1 is accepted and, unless
+// greetingMs is negative, the server sends a first byte within that time.
+bool ProbeLoopback(int port, int greetingMs);
 
 }  // namespace hi_internal

@@ -133,22 +133,31 @@ int DeathSignal(TChildTie tie) {
   return 0;
 }
 
+// What the launcher writes on a gated child's gate once the child may run.
+constexpr char kGuarded = 1;    // its guard runs and will ask it to stop
+constexpr char kUnguarded = 2;  // no guard could be started
+
+// Ends the child when the launcher dies; false when it has died already.
+bool TieToLauncher(int deathSignal, pid_t launcher) {
+  prctl(PR_SET_PDEATHSIG, deathSignal);
+  return getppid() == launcher;
+}
+
 // Runs in the child between fork and exec: async-signal-safe calls only.
 // A gated child waits for one byte on `gate` before it runs the program,
 // and ends instead when the launcher dies first (the pipe closes unwritten).
+// A guarded server gets no death signal: a stop request that reaches
+// MariaDB during its own start-up can hang it for good, so its guard asks
+// only once it is ready.
 [[noreturn]] void ExecChild(const char* file, char** argv, char** envp, const char* workDir,
-                            bool hidden, int deathSignal, pid_t launcher, int errorPipe,
-                            int gate) {
+                            bool hidden, int outputFd, int deathSignal, pid_t launcher,
+                            int errorPipe, int gate) {
   // The child starts with no signal blocked, whatever the launcher blocks.
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   setsid();
-  if (deathSignal != 0) {
-    prctl(PR_SET_PDEATHSIG, deathSignal);
-    // The launcher may have died before the request took hold.
-    if (getppid() != launcher) _exit(127);
-  }
+  if (deathSignal != 0 && gate < 0 && !TieToLauncher(deathSignal, launcher)) _exit(127);
   if (gate >= 0) {
     char go = 0;
     ssize_t got;
@@ -156,15 +165,17 @@ int DeathSignal(TChildTie tie) {
       got = read(gate, &go, 1);
     } while (got < 0 && errno == EINTR);
     if (got != 1) _exit(127);
+    if (go == kUnguarded && deathSignal != 0 && !TieToLauncher(deathSignal, launcher)) _exit(127);
   }
   if (hidden) {
     const int devNull = open("/dev/null", O_RDWR);
-    if (devNull >= 0) {
-      dup2(devNull, 0);
-      dup2(devNull, 1);
-      dup2(devNull, 2);
-      if (devNull > 2) close(devNull);
+    if (devNull >= 0) dup2(devNull, 0);
+    const int output = outputFd >= 0 ? outputFd : devNull;
+    if (output >= 0) {
+      dup2(output, 1);
+      dup2(output, 2);
     }
+    if (devNull > 2) close(devNull);
   }
   if (workDir) (void)chdir(workDir);
   // No handle of ours reaches the child.
@@ -175,24 +186,40 @@ int DeathSignal(TChildTie tie) {
   _exit(127);
 }
 
+// How a child is started beside its command line.
+struct TSpawn {
+  std::string workDir;
+  int show;
+  TChildTie tie;
+  std::string outputFile;  // hidden children only; empty: nowhere
+  int port;                // a guarded server's port
+};
+
 // Starts the command line; returns the child's id and its pidfd, or 0.
-pid_t Spawn(const std::string& program, const std::string& params, const std::string& workDir,
-            int show, TChildTie tie, int* pidfdOut) {
+pid_t Spawn(const std::string& program, const std::string& params, const TSpawn& how,
+            int* pidfdOut) {
   // The path goes to the program as it is: a Linux folder name may hold a
   // double quote, which a command line would lose.
   std::vector<std::string> args = SplitParameters(params);
   args.insert(args.begin(), program);
   const std::string file = ResolveProgram(program);
-  std::vector<std::string> env = ChildEnvironment(show);
+  std::vector<std::string> env = ChildEnvironment(how.show);
   std::vector<char*> argv = Pointers(args);
   std::vector<char*> envp = Pointers(env);
-  const bool useWorkDir = THi::DirectoryExists(workDir);
+  const bool useWorkDir = THi::DirectoryExists(how.workDir);
+  const int outputFd =
+      how.outputFile.empty()
+          ? -1
+          : open(how.outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
 
   int errorPipe[2];
-  if (pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) {
+    if (outputFd >= 0) close(outputFd);
+    return 0;
+  }
   // A guarded server runs only once its guard is there.
   int gate[2] = {-1, -1};
-  if (tie == TChildTie::kShutDownWithLauncher && pipe2(gate, O_CLOEXEC) != 0) gate[0] = gate[1] = -1;
+  if (how.tie == TChildTie::kShutDownWithLauncher && pipe2(gate, O_CLOEXEC) != 0) gate[0] = gate[1] = -1;
   InstallReaper();
   ChildSignalBlock block;
   const pid_t launcher = getpid();
@@ -200,16 +227,19 @@ pid_t Spawn(const std::string& program, const std::string& params, const std::st
   if (pid == 0) {
     close(errorPipe[0]);
     if (gate[1] >= 0) close(gate[1]);
-    ExecChild(file.c_str(), argv.data(), envp.data(), useWorkDir ? workDir.c_str() : nullptr,
-              show == kShowHidden, DeathSignal(tie), launcher, errorPipe[1], gate[0]);
+    ExecChild(file.c_str(), argv.data(), envp.data(), useWorkDir ? how.workDir.c_str() : nullptr,
+              how.show == kShowHidden, outputFd, DeathSignal(how.tie), launcher, errorPipe[1],
+              gate[0]);
   }
+  if (outputFd >= 0) close(outputFd);
   close(errorPipe[1]);
   if (gate[1] >= 0) {
     close(gate[0]);
-    if (pid > 0)
-      Spawn(THi::GetProgramFile(), GuardParams(static_cast<TProcessId>(launcher), pid), "",
-            kShowHidden, TChildTie::kNone, nullptr);
-    const char go = 1;
+    const bool guarded =
+        pid > 0 && Spawn(THi::GetProgramFile(),
+                         GuardParams(static_cast<TProcessId>(launcher), pid, how.port),
+                         {"", kShowHidden, TChildTie::kNone, "", 0}, nullptr) != 0;
+    const char go = guarded ? kGuarded : kUnguarded;
     (void)write(gate[1], &go, 1);
     close(gate[1]);
   }
@@ -260,13 +290,21 @@ void OpenWithDesktop(const std::string& target) {
 
 TProcessId THi::RunProgram(const std::string& program, const std::string& params,
                            const std::string& workDir, int show, TChildTie tie) {
-  return static_cast<TProcessId>(Spawn(program, params, workDir, show, tie, nullptr));
+  return static_cast<TProcessId>(
+      Spawn(program, params, {workDir, show, tie, "", 0}, nullptr));
+}
+
+TProcessId THi::RunServer(const std::string& program, const std::string& params, TChildTie tie,
+                          const std::string& outputFile, int port) {
+  return static_cast<TProcessId>(
+      Spawn(program, params, {"", kShowHidden, tie, outputFile, port}, nullptr));
 }
 
 void THi::RunProgramAndWait(const std::string& program, const std::string& params,
                             const std::string& workDir, int show) {
   int pidfd = -1;
-  if (Spawn(program, params, workDir, show, TChildTie::kNone, &pidfd) == 0 || pidfd < 0) return;
+  if (Spawn(program, params, {workDir, show, TChildTie::kNone, "", 0}, &pidfd) == 0 || pidfd < 0)
+    return;
   pollfd p{pidfd, POLLIN, 0};
   while (poll(&p, 1, -1) < 0 && errno == EINTR) {
   }
@@ -317,7 +355,7 @@ bool THi::KillProcess(TProcessId pid) { return SendSignal(pid, SIGKILL); }
 
 bool THi::RequestStop(TProcessId pid) { return SendSignal(pid, SIGTERM); }
 
-void THi::KillSelf() { _exit(0); }
+void THi::KillSelf(int exitCode) { _exit(exitCode); }
 
 TProcessId THi::GetParentProcessId(TProcessId pid) {
   char state = 0;

@@ -59,14 +59,22 @@ class JobAttribute {
 // inherits its "honour the show state" flag, so hidden servers stay hidden.
 // With a job, the process is in it from its first instruction (everything
 // it starts then joins too), so no moment of the launcher's death leaves it
-// outside. On success `info` holds both new handles; the caller closes them.
+// outside. With an output handle (inheritable), the process's standard
+// output and error go there. On success `info` holds both new handles; the
+// caller closes them.
 bool StartProcess(const std::string& program, const std::string& params,
                   const std::string& workDir, int show, PROCESS_INFORMATION& info,
-                  DWORD flags = 0, HANDLE job = nullptr) {
+                  DWORD flags = 0, HANDLE job = nullptr, HANDLE output = nullptr) {
   STARTUPINFOEXW startup{};
   GetStartupInfoW(&startup.StartupInfo);
   startup.StartupInfo.cb = sizeof(STARTUPINFOW);
   startup.StartupInfo.wShowWindow = static_cast<WORD>(show);
+  if (output) {
+    startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = nullptr;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = output;
+  }
   const JobAttribute attribute(job);
   if (attribute.list()) {
     startup.StartupInfo.cb = sizeof(startup);
@@ -86,7 +94,7 @@ bool StartProcess(const std::string& program, const std::string& params,
       THi::DirectoryExists(workDir) ? wide::FromUtf8(workDir) : std::wstring();
 
   // A null environment passes our own block, with what SetEnv put there.
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, output ? TRUE : FALSE,
                       NORMAL_PRIORITY_CLASS | flags | (joinLater ? CREATE_SUSPENDED : 0), nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &info))
     return false;
@@ -166,12 +174,13 @@ HANDLE GuardJob() {
 
 // The server starts suspended; its guard lets it run once it holds the job.
 TProcessId StartGuarded(const std::string& program, const std::string& params,
-                        const std::string& workDir, int show) {
+                        const std::string& workDir, int show, HANDLE output, int port) {
   PROCESS_INFORMATION server{};
-  if (!StartProcess(program, params, workDir, show, server, CREATE_SUSPENDED, GuardJob())) return 0;
+  if (!StartProcess(program, params, workDir, show, server, CREATE_SUSPENDED, GuardJob(), output))
+    return 0;
   PROCESS_INFORMATION guard{};
   if (GuardJob() && StartProcess(THi::GetProgramFile(),
-                                 GuardParams(GetCurrentProcessId(), server.dwProcessId), "",
+                                 GuardParams(GetCurrentProcessId(), server.dwProcessId, port), "",
                                  SW_HIDE, guard, 0, GuardJob())) {
     CloseHandle(guard.hThread);
     CloseHandle(guard.hProcess);
@@ -183,18 +192,35 @@ TProcessId StartGuarded(const std::string& program, const std::string& params,
   return server.dwProcessId;
 }
 
-}  // namespace
-
-TProcessId THi::RunProgram(const std::string& program, const std::string& params,
-                           const std::string& workDir, int show, TChildTie tie) {
-  if (tie == TChildTie::kShutDownWithLauncher) return StartGuarded(program, params, workDir, show);
+TProcessId StartTied(const std::string& program, const std::string& params,
+                     const std::string& workDir, int show, TChildTie tie, HANDLE output, int port) {
+  if (tie == TChildTie::kShutDownWithLauncher)
+    return StartGuarded(program, params, workDir, show, output, port);
   const bool tied = tie == TChildTie::kEndWithLauncher || tie == TChildTie::kStopWithLauncher;
   PROCESS_INFORMATION info{};
-  if (!StartProcess(program, params, workDir, show, info, 0, tied ? LauncherJob() : nullptr))
+  if (!StartProcess(program, params, workDir, show, info, 0, tied ? LauncherJob() : nullptr, output))
     return 0;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return info.dwProcessId;
+}
+
+}  // namespace
+
+TProcessId THi::RunProgram(const std::string& program, const std::string& params,
+                           const std::string& workDir, int show, TChildTie tie) {
+  return StartTied(program, params, workDir, show, tie, nullptr, 0);
+}
+
+// The output file is opened for appending and handed to the server as an
+// inheritable handle; only servers are started with handles to inherit.
+TProcessId THi::RunServer(const std::string& program, const std::string& params, TChildTie tie,
+                          const std::string& outputFile, int port) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  ScopedHandle output(CreateFileW(wide::FromUtf8(outputFile).c_str(), FILE_APPEND_DATA,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return StartTied(program, params, "", SW_HIDE, tie, output.IsValid() ? output.Get() : nullptr, port);
 }
 
 void THi::RunProgramAndWait(const std::string& program, const std::string& params,
@@ -287,12 +313,10 @@ bool THi::KillProcess(TProcessId pid) {
   return process.IsValid() && TerminateProcess(process.Get(), 0) != FALSE;
 }
 
-void THi::KillSelf() {
-  KillProcess(GetCurrentProcessId());
-  // Only reached when the lookup above failed; our own pseudo-handle always
-  // carries terminate access.
-  TerminateProcess(GetCurrentProcess(), 0);
-  ExitProcess(0);
+// Our own pseudo-handle always carries terminate access.
+void THi::KillSelf(int exitCode) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+  ExitProcess(static_cast<UINT>(exitCode));
 }
 
 TProcessId THi::GetParentProcessId(TProcessId pid) {

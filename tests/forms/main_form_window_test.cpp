@@ -1,11 +1,12 @@
 // TfrmMain's main window through a fake window: the window's part of the
-// start-up, the splash's end, the tray's Show/Hide, help, popups, and a page
-// that closes the main window.
+// start-up, the splash's end, the tray's Show/Hide, help, popups, a page
+// that closes the main window, and a server that ends while the stack runs.
 #include <gtest/gtest.h>
 
 #include "forms/fake_views.h"
 #include "forms/main_form.h"
 #include "forms/main_view.h"
+#include "support/resource_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -105,6 +106,92 @@ TEST_F(MainWindowTest, FullScreenHidesBothBarsOnce) {
   window().toolbar = true;
   form_.EnterFullScreen();
   EXPECT_TRUE(window().toolbar) << "already without border: nothing more happens";
+}
+
+// A web server that has ended, whose stand-in (a copy of test_child)
+// reports how it was started again.
+class ServerWatchTest : public MainWindowTest {
+ protected:
+  ServerWatchTest()
+      : tempDir_(Folder(Path("tmp"))), report_("LODESTACK_TEST_REPORT", Path("restarted.txt")) {
+    form_.FApacheExe = Path(std::string("Apache") + test::kExeSuffix);
+    test::CopyProgram(test::ChildProgram(), form_.FApacheExe);
+    form_.FHttpdConf = Path("httpd.conf");
+    form_.FApacheLog = Path("apache.log");
+    test::WriteFile(form_.FApacheLog, "Started\nAH00558: could not bind to address\n");
+    form_.FStarted = true;
+  }
+  void ServerEnds() {
+    guard_.Add(form_.FApachePid = THi::RunProgram(form_.FApacheExe, "exit 1", "", kShowHidden));
+    ASSERT_NE(form_.FApachePid, 0u);
+    ASSERT_TRUE(test::WaitUntil([&] { return !THi::ProcessExists(form_.FApachePid); }));
+  }
+
+  static std::string Folder(const std::string& path) {
+    test::fs::create_directories(test::U8Path(path));
+    return path;
+  }
+
+  static constexpr char kTold[] = "The web server has stopped unexpectedly.";
+  test::ScopedTempDir tempDir_;
+  test::ScopedEnv report_;
+};
+
+TEST_F(ServerWatchTest, AServerThatEndedIsToldOnceAndYesStartsItAgainAsBefore) {
+  ServerEnds();
+  window().dialogs.answers = {mrYes};
+  form_.WndProc(TWindowMessage::kAny);
+  EXPECT_EQ(window().dialogs.TakeBoxes(),
+            std::vector<std::string>{std::string("Warning: ") + kTold +
+                                     "\n\nStarted\nAH00558: could not bind to address\n\nRestart it?"});
+  ASSERT_NE(form_.FApachePid, 0u);
+  guard_.Add(form_.FApachePid);
+  const test::ChildReport started = test::ReadChildReport(Path("restarted.txt"));
+  ASSERT_GE(started.args.size(), 2u);
+  EXPECT_EQ(started.args[0], "-f");
+  EXPECT_EQ(started.args[1], form_.FHttpdConf) << "the same configuration";
+  EXPECT_EQ(started.Get("show"), "0") << "hidden, as at the start";
+
+  // It ends again: No leaves it, and says so in the status bar only.
+  ASSERT_TRUE(test::WaitUntil([&] { return !THi::ProcessExists(form_.FApachePid); }));
+  window().dialogs.answers = {mrNo};
+  form_.WndProc(TWindowMessage::kAny);
+  EXPECT_EQ(window().dialogs.TakeBoxes().size(), 1u);
+  EXPECT_EQ(form_.FApachePid, 0u);
+  EXPECT_EQ(window().status, kTold);
+  form_.WndProc(TWindowMessage::kAny);
+  EXPECT_TRUE(window().dialogs.boxes.empty()) << "told once";
+}
+
+// Without a window the news is a line for the terminal, and nothing restarts.
+TEST_F(ServerWatchTest, WithoutAWindowItIsSaidOnceAndNothingRestarts) {
+  class ConsoleView : public fake::WindowedView {
+    MainWindowView* Window() override { return nullptr; }
+  } console;
+  TfrmMain form(&console);
+  form.FApacheExe = form_.FApacheExe;
+  form.FApacheLog = form_.FApacheLog;
+  form.FStarted = true;
+  guard_.Add(form.FApachePid = THi::RunProgram(form.FApacheExe, "exit 1", "", kShowHidden));
+  ASSERT_TRUE(test::WaitUntil([&] { return !THi::ProcessExists(form.FApachePid); }));
+  form.WndProc(TWindowMessage::kAny);
+  form.WndProc(TWindowMessage::kAny);
+  const std::vector<std::string> said = console.TakeErrors();
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0].rfind(kTold, 0), 0u) << said[0];
+  EXPECT_NE(said[0].find("AH00558: could not bind to address"), std::string::npos) << said[0];
+  EXPECT_EQ(form.FApachePid, 0u);
+  EXPECT_FALSE(THi::FileExists(Path("restarted.txt")));
+}
+
+// Before the start-up has finished, and once the shut-down has begun, an
+// ending server is no news.
+TEST_F(ServerWatchTest, NothingIsToldBeforeTheStartUpIsDone) {
+  ServerEnds();
+  form_.FStarted = false;
+  form_.WatchServers();
+  EXPECT_TRUE(window().dialogs.boxes.empty());
+  EXPECT_NE(form_.FApachePid, 0u);
 }
 
 }  // namespace

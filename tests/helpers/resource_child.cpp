@@ -9,6 +9,9 @@
 //   handover <ini> <file>       TfrmMain::HandOverConfig with <ini> as the
 //                               working Config.ini; quitting writes <file>
 //   bindir <file>               TfrmMain::ResolveBinDir, the work folder and the CD-ROM test
+//   settings <file> <port>      Server Settings with a fake window whose dialog
+//                               confirms the port; writes whether the
+//                               launcher quit, and the message boxes
 //   mainicon <file>             whether the system loads its own main icon
 //   rebrand <file> <edit>=<text>...
 //                               TfrmMain::DoRebrand with a fresh Brand.ini and
@@ -32,6 +35,7 @@
 #include "forms/fake_views.h"
 #include "forms/main_form.h"
 #include "forms/main_view.h"
+#include "forms/settings_form.h"
 #include "helpers/resource_child.h"
 #include "launcher/entry.h"
 #include "launcher/process_start.h"
@@ -89,6 +93,22 @@ int Rebrand(const TArgs& args) {
                             "\n" + boxes);
 }
 
+int Settings(const TArgs& args) {
+  fake::WindowedView view;
+  TfrmMain form(&view);
+  form.FConfigIni = form.PrepareConfigIni();
+  bool quit = false;
+  form.QuitApplication = [&] { quit = true; };
+  view.window.settings = [&](TfrmSettings& dialog) {
+    dialog.Port = std::atoi(args[3].c_str());
+    return mrOK;
+  };
+  form.mnuTray_SettingsClick();
+  std::string boxes;
+  for (const std::string& box : view.window.dialogs.TakeBoxes()) boxes += box + "\n";
+  return Write(args[2], std::string("quit=") + (quit ? "1" : "0") + "\n" + boxes);
+}
+
 int Run(const TArgs& args) {
   if (args.size() == 1) {
     std::string config;
@@ -139,6 +159,7 @@ int Run(const TArgs& args) {
                               "\ncdrom=" + (THi::IsCdRom() ? "1" : "0") + "\n");
   }
   if (verb == "mainicon" && args.size() >= 3) return Write(args[2], OwnMainIconReport());
+  if (verb == "settings" && args.size() >= 4) return Settings(args);
   if (verb == "rebrand" && args.size() >= 3) return Rebrand(args);
   return 2;
 }

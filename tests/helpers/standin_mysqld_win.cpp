@@ -1,6 +1,8 @@
 // A stand-in for the database server in the Windows tests: it takes the
-// launcher's five options, listens on the given port on 127.0.0.1, and shuts
-// down cleanly when its shutdown event "MySQLShutdown<pid>" is set, leaving
+// launcher's five options, listens on the given port on 127.0.0.1 and greets
+// every connection with a byte (as a database server greets its clients once
+// it is ready), and shuts down cleanly when its shutdown event
+// "MySQLShutdown<pid>" is set, leaving
 // a file "clean-shutdown" beside its data folder (whose loose files the
 // launcher removes) so a test can tell a clean stop from a termination. It
 // leaves "started" there as soon as it runs.
@@ -35,6 +37,16 @@ std::string DataDir(const std::string& optionFile) {
   return {};
 }
 
+DWORD WINAPI Greet(void* listening) {
+  const SOCKET server = reinterpret_cast<SOCKET>(listening);
+  for (;;) {
+    const SOCKET client = accept(server, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return 0;
+    send(client, "\n", 1, 0);
+    closesocket(client);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +66,8 @@ int main(int argc, char** argv) {
     return 1;
   const std::wstring eventName = L"MySQLShutdown" + std::to_wstring(GetCurrentProcessId());
   HANDLE shutdown = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+  // Ready: it takes the shutdown request from here on.
+  CreateThread(nullptr, 0, Greet, reinterpret_cast<void*>(server), 0, nullptr);
   WaitForSingleObject(shutdown, INFINITE);
   closesocket(server);
   if (!dataDir.empty()) std::ofstream(dataDir + "/../clean-shutdown") << "stopped\n";

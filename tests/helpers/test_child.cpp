@@ -5,11 +5,16 @@
 //                             state and selected environment variables
 //   sleep <ms> [<file>]       sleeps, then writes "done" into the file
 //   exit <code>               ends with that exit code
+//   say <text>                writes the text to standard output, and
+//                             "error: <text>" to standard error
+//   (anything else)           as (none), when LODESTACK_TEST_REPORT is set:
+//                             a stand-in for a server started with its own options
 //   apppath <file>            the program folder as THi sees it
 //   mutex <name> <file> <ms>  takes the instance mutex, reports, holds it
 #include "helpers/test_child.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -55,6 +60,11 @@ int RunChild(const std::vector<std::string>& args, const std::string& rawCommand
     return args.size() >= 3 ? WriteReport(args[2], "done\n") : 0;
   }
   if (verb == "exit" && args.size() >= 2) return std::atoi(args[1].c_str());
+  if (verb == "say" && args.size() >= 2) {
+    std::printf("%s\n", args[1].c_str());
+    std::fprintf(stderr, "error: %s\n", args[1].c_str());
+    return 0;
+  }
   if (verb == "apppath" && args.size() >= 2) {
     return WriteReport(args[1], "appdir=" + THi::GetAppDir() + "\napppath=" + THi::GetAppPath() +
                                     "\nprogram=" + THi::GetProgramFile() + "\n");
@@ -65,5 +75,6 @@ int RunChild(const std::vector<std::string>& args, const std::string& rawCommand
     SleepMs(args[3]);
     return written;
   }
+  if (const auto file = ChildEnv("LODESTACK_TEST_REPORT")) return Report(*file, args, rawCommandLine);
   return 2;
 }

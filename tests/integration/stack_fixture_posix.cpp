@@ -115,8 +115,13 @@ int Launcher::WaitForHome() {
 int Launcher::Stop(int signal) {
   if (pid_ <= 0) return -1;
   kill(pid_, signal);
+  return WaitForExit(60s);
+}
+
+int Launcher::WaitForExit(std::chrono::seconds limit) {
+  if (pid_ <= 0) return -1;
   int status = 0;
-  const bool ended = test::WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 60s);
+  const bool ended = test::WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit);
   if (!ended) return -1;
   pid_ = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class Launcher {
   std::string Output() const;  // standard output and error so far
   // Sends the signal and waits for the launcher to end; its exit code, or -1.
   int Stop(int signal);
+  // Waits for the launcher to end by itself; its exit code, or -1 after the limit.
+  int WaitForExit(std::chrono::seconds limit);
   bool Running() const;
 
  private:

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <random>
 #include <thread>
 
 #include "integration/stack_fixture_posix.h"
@@ -172,11 +173,10 @@ TEST_F(StackTest, RowsWrittenThroughPhpSurviveARestart) {
   EXPECT_EQ(again.Stop(SIGTERM), 0);
 }
 
-// Killed at any moment of its start-up, or after it, the launcher leaves no
-// server behind: the database server, still starting up or not, is asked to
-// stop until it does, so the data written before survives. The moments lie
-// densely where the database server starts: a stop request there is what
-// MariaDB loses (and then hangs until it is ended).
+// Killed at any moment of its start-up, the launcher leaves no server
+// behind for long: the database server, still starting up or not, is asked
+// to stop once it is ready (a request it gets earlier can hang it), so the
+// data written before survives and the next start finds the data free.
 TEST_F(StackTest, KillingTheLauncherAtAnyMomentLeavesNothingRunning) {
   Tree tree(temp_, "stack", {.config = ConfigWith("18130")});
   WriteRowsPage(tree);
@@ -188,24 +188,136 @@ TEST_F(StackTest, KillingTheLauncherAtAnyMomentLeavesNothingRunning) {
     ASSERT_NE(HttpGet(port, "/rows.php?add=before").find("note:before"), std::string::npos);
     ASSERT_EQ(launcher.Stop(SIGTERM), 0);
   }
-  std::vector<int> moments;
-  for (int ms = 0; ms < 400; ms += 15) moments.push_back(ms);
-  // -1: once the start page has answered.
-  for (int ms : {600, 1000, 1800, -1}) moments.push_back(ms);
-  for (int ms : moments) {
+  const unsigned seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+  SCOPED_TRACE("moments drawn with seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  // The start-up takes about a second here; the moments spread over it and a little past it.
+  std::uniform_int_distribution<int> moment(0, 1500);
+  for (int kill = 0; kill < 50; ++kill) {
+    const int ms = moment(random);
     SCOPED_TRACE("killed after " + std::to_string(ms) + " ms");
     Launcher launcher(tree.program(), temp_.path());
-    if (ms >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    if (ms < 0) PageOnceTheDatabaseAnswers(launcher.WaitForHome());
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     launcher.Stop(SIGKILL);
-    EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }, 20s));
+    EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }, 3s));
+    // A leftover would make every later case fail as well.
+    ASSERT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }, 20s));
   }
   Launcher again(tree.program(), temp_.path());
   const int port = again.WaitForHome();
   ASSERT_GT(port, 0) << again.Output();
   PageOnceTheDatabaseAnswers(port);
   EXPECT_NE(HttpGet(port, "/rows.php").find("note:before"), std::string::npos);
+  EXPECT_EQ(again.Output().find("stopped unexpectedly"), std::string::npos) << again.Output();
   EXPECT_EQ(again.Stop(SIGTERM), 0);
+}
+
+// The database server that was started for the tree, while it runs.
+pid_t DatabaseServerOf(const Tree& tree) {
+  const TProcessIdList found = THi::FindProcessesByPath(tree.root() + "/bin/mysql/bin/mysqld");
+  return found.empty() ? 0 : static_cast<pid_t>(found.front());
+}
+
+// Started again while the database server of a killed run is still
+// stopping (held up here by a SIGSTOP), the launcher waits for it rather
+// than fail on the data it holds.
+TEST_F(StackTest, AStartRightAfterAKilledRunWaitsForItsDatabaseServer) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18135")});
+  WriteRowsPage(tree);
+  pid_t stopping = 0;
+  {
+    Launcher killed(tree.program(), temp_.path());
+    const int port = killed.WaitForHome();
+    ASSERT_GT(port, 0) << killed.Output();
+    PageOnceTheDatabaseAnswers(port);
+    ASSERT_NE(HttpGet(port, "/rows.php?add=kept").find("note:kept"), std::string::npos);
+    stopping = DatabaseServerOf(tree);
+    ASSERT_GT(stopping, 0);
+    kill(stopping, SIGSTOP);
+    killed.Stop(SIGKILL);
+  }
+  Launcher again(tree.program(), temp_.path());
+  std::this_thread::sleep_for(2s);
+  kill(stopping, SIGCONT);
+  const int port = again.WaitForHome();
+  ASSERT_GT(port, 0) << again.Output();
+  PageOnceTheDatabaseAnswers(port);
+  EXPECT_NE(HttpGet(port, "/rows.php").find("note:kept"), std::string::npos);
+  EXPECT_EQ(again.Output().find("stopped unexpectedly"), std::string::npos) << again.Output();
+  EXPECT_FALSE(Alive(stopping));
+  // MariaDB would wait for the lock on its data a while, then give up.
+  const std::string log = test::ReadFile(tree.WorkDir() + "/mysqld.log");
+  EXPECT_EQ(log.find("Can't lock aria control file"), std::string::npos) << log;
+  EXPECT_EQ(again.Stop(SIGTERM), 0);
+}
+
+// A web server that cannot start is told in its own words; what the
+// launcher started is stopped, and it ends with a non-zero status without
+// ever giving the home address.
+TEST_F(StackTest, AWebServerThatCannotStartIsToldAndNothingIsLeft) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18185")});
+  std::filesystem::remove(tree.root() + "/bin/Apache/mod_mime.so");
+  const auto started = std::chrono::steady_clock::now();
+  Launcher launcher(tree.program(), temp_.path());
+  EXPECT_EQ(launcher.WaitForExit(60s), 1) << launcher.Output();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 30s) << "the web server ended at once";
+  const std::string said = launcher.Output();
+  EXPECT_EQ(said.find("running at"), std::string::npos) << said;
+  EXPECT_NE(said.find("Stack Test: The web server ended before it answered on port 18185."), std::string::npos)
+      << said;
+  EXPECT_NE(said.find("Cannot load mod_mime.so"), std::string::npos) << said;
+  EXPECT_TRUE(NothingOfTheTreeRuns(tree));
+  EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
+}
+
+// Waits for a line of the launcher's output; how long it took, or the limit.
+std::chrono::milliseconds UntilSaid(const Launcher& launcher, const std::string& text) {
+  const auto start = std::chrono::steady_clock::now();
+  test::WaitUntil([&] { return launcher.Output().find(text) != std::string::npos; }, 20s);
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
+constexpr char kDatabaseStopped[] = "Stack Test: The database server has stopped unexpectedly.";
+
+TEST_F(StackTest, ADatabaseServerThatCannotStartIsToldWithinTwoSecondsAndTheSiteIsServed) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18190")});
+  std::filesystem::remove_all(tree.root() + "/data/mysql");
+  Launcher launcher(tree.program(), temp_.path());
+  // The moment the database server ends, seen from outside.
+  bool seen = false;
+  test::WaitUntil([&] {
+    const bool runs = DatabaseServerOf(tree) != 0;
+    seen = seen || runs;
+    return seen && !runs;
+  }, 20s);
+  ASSERT_TRUE(seen) << launcher.Output();
+  EXPECT_LE(UntilSaid(launcher, kDatabaseStopped), 2s) << launcher.Output();
+  const std::string said = launcher.Output();
+  EXPECT_NE(said.find("Can't open and lock privilege tables"), std::string::npos) << said;
+
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << said;
+  const std::string page = HttpGet(port, "/");
+  EXPECT_NE(page.find("200 OK"), std::string::npos) << page;
+  EXPECT_NE(page.find("The database did not answer"), std::string::npos) << page;
+  EXPECT_NE(page.find("Its log ends with"), std::string::npos) << page;
+  EXPECT_NE(page.find("privilege tables"), std::string::npos) << page;
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackTest, ADatabaseServerKilledWhileServingIsToldWithinTwoSeconds) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("18195")});
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  PageOnceTheDatabaseAnswers(port);
+  const pid_t server = DatabaseServerOf(tree);
+  ASSERT_GT(server, 0);
+  ASSERT_EQ(kill(server, SIGKILL), 0);
+  EXPECT_LE(UntilSaid(launcher, kDatabaseStopped), 2s) << launcher.Output();
+  EXPECT_NE(HttpGet(port, "/").find("The database did not answer"), std::string::npos);
+  EXPECT_TRUE(launcher.Running()) << "the site is still served";
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
 }
 
 // Started from a terminal as a user starts it, the launcher stays the

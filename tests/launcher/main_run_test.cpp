@@ -203,6 +203,33 @@ TEST_F(MainFormConfig, OffACdRomTheBinFolderIsTheProgramFolders) {
 }
 
 #ifndef _WIN32
+// Server Settings on a medium that cannot be written says so before the
+// launcher quits, and the stack keeps running.
+TEST_F(MainFormConfig, ServerSettingsOnAReadOnlyMediumSaysSoAndTheStackRuns) {
+  const std::string tmp = Path("tmp");
+  test::fs::create_directory(test::U8Path(tmp));
+  const test::ScopedTempDir tempDir(tmp);
+  const std::string medium = Path("medium");
+  test::fs::create_directory(test::U8Path(medium));
+  const std::string launcher = medium + "/launcher";
+  test::CopyProgram(test::ResourceChildProgram(), launcher);
+  const bool root = test::RunningAsRoot();
+  const std::string lock =
+      root ? "mount --bind '" + medium + "' '" + medium + "' && mount -o remount,bind,ro '" + medium + "'"
+           : "chmod a-w '" + medium + "'";
+  if (std::system((lock + " 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "this system cannot make a folder read-only by a bind mount";
+  const std::string out = Path("settings.out");
+  THi::RunProgramAndWait(launcher, test::Quoted({"settings", out, "8099"}), "", kShowNormal);
+  (void)!std::system(((root ? "umount '" : "chmod u+w '") + medium + "'").c_str());
+  const std::string report = test::ReadFile(out);
+
+  EXPECT_EQ(report.substr(0, report.find('\n')), "quit=0") << report;
+  EXPECT_NE(report.find("Error: The settings cannot be stored in " + launcher), std::string::npos) << report;
+  EXPECT_NE(report.find(root ? "Read-only file system" : "Permission denied"), std::string::npos) << report;
+  EXPECT_FALSE(THi::FileExists(tmp + "/tnlt_cmd0.tmp")) << "nothing was handed over";
+}
+
 // Unmounts what the test mounted, however the test ends.
 class Mount {
  public:

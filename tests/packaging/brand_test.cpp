@@ -4,7 +4,9 @@
 // that a refused build leaves no program file and the tree unchanged.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "forms/brand_form.h"
@@ -264,7 +266,7 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
     EXPECT_NE(report["box"].find(c.message), std::string::npos) << report["box"];
     EXPECT_EQ(report["busy"], "2off");
     EXPECT_FALSE(THi::FileExists(c.output + "/runme"));
-    EXPECT_FALSE(THi::FileExists(c.output + "/runme.partial"));
+    EXPECT_FALSE(test::fs::exists(test::U8Path(c.output + "/runme.partial")));
   }
   // A file where the documents folder should be: the default output cannot be made.
   test::WriteFile(Path("home/Documents"), "in the way");
@@ -272,6 +274,78 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
   EXPECT_NE(report["box"].find("Unable to create the output folder"), std::string::npos) << report["box"];
   EXPECT_EQ(Snapshot(), before);
   EXPECT_EQ(test::ReadFile(Path("opened")), "") << "nothing opened";
+}
+
+// A file system of a given size mounted on a folder (root only), unmounted
+// however the test ends.
+class SmallFileSystem {
+ public:
+  SmallFileSystem(const std::string& folder, std::size_t megabytes) : folder_(folder) {
+    fs::create_directories(test::U8Path(folder));
+    mounted_ = std::system(("mount -t tmpfs -o size=" + std::to_string(megabytes) + "m tmpfs '" + folder +
+                            "' 2>/dev/null").c_str()) == 0;
+  }
+  ~SmallFileSystem() {
+    if (mounted_) (void)!std::system(("umount '" + folder_ + "'").c_str());
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
+// A build that stops says why once and leaves neither a program file nor
+// the unfinished copy in the output folder.
+void ExpectOneFailureAndNothingHalfMade(const std::string& box, const std::string& cause,
+                                        const std::string& output) {
+  std::size_t boxes = 0;
+  for (std::size_t at = box.find("Error: "); at != std::string::npos; at = box.find("Error: ", at + 1)) ++boxes;
+  EXPECT_EQ(boxes, 1u) << box;
+  EXPECT_NE(box.find(cause), std::string::npos) << box;
+  EXPECT_FALSE(THi::FileExists(output + "/runme"));
+  EXPECT_EQ(test::EntriesOf(output), std::set<std::string>{}) << "the output folder is as it was";
+}
+
+TEST_F(BrandBuild, AFileThatCannotBeReadEndsTheBuildNamingIt) {
+  const std::string secret = tree_ + "/www/secret.php";
+  test::WriteFile(secret, "<?php");
+  fs::permissions(secret, fs::perms::none);
+  fs::create_directories(test::U8Path(Path("out")));
+  const auto build = [&] { return Rebrand({"outputdir=" + Path("out")})["box"]; };
+  std::string box;
+  if (test::RunningAsRoot()) {
+    // Root reads every file: the build runs as an ordinary user, who may
+    // use everything else here.
+    for (const auto& entry : fs::recursive_directory_iterator(test::U8Path(temp_.path())))
+      if (entry.path() != secret && !entry.is_symlink()) fs::permissions(entry.path(), fs::perms::all);
+    fs::permissions(test::U8Path(temp_.path()), fs::perms::all);
+    box = test::RunUnprivileged(build);
+  } else {
+    box = build();
+  }
+  ExpectOneFailureAndNothingHalfMade(box, "Unable to copy " + secret, Path("out"));
+  EXPECT_NE(box.find("Permission denied"), std::string::npos) << box;
+}
+
+TEST_F(BrandBuild, AFullOrUnwritableOutputEndsTheBuildSayingSo) {
+  const std::string out = Path("out");
+  if (test::RunningAsRoot()) {
+    // Room for the program file and its patches, not for the site.
+    const SmallFileSystem small(out, 2 * fs::file_size(test::U8Path(program_)) / 1000000 + 8);
+    if (!small.mounted()) GTEST_SKIP() << "this system cannot mount a tmpfs here";
+    test::WriteFile(tree_ + "/www/big.bin", std::string(64 << 20, 'b'));
+    const std::string box = Rebrand({"outputdir=" + out})["box"];
+    ExpectOneFailureAndNothingHalfMade(box, "Unable to copy " + tree_ + "/www/big.bin", out);
+    EXPECT_NE(box.find("No space left on device"), std::string::npos) << box;
+  } else {
+    fs::create_directories(test::U8Path(out));
+    fs::permissions(test::U8Path(out), fs::perms::owner_read | fs::perms::owner_exec);
+    ExpectOneFailureAndNothingHalfMade(Rebrand({"outputdir=" + out})["box"],
+                                       "Unable to write to the output folder " + out + ": Permission denied",
+                                       out);
+    fs::permissions(test::U8Path(out), fs::perms::owner_all);
+  }
 }
 
 }  // namespace

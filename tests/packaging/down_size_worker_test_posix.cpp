@@ -3,6 +3,7 @@
 // the launcher, and the restart.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "launcher/mode_dispatcher.h"
@@ -43,7 +44,10 @@ class DownSizeWorkerTest : public test::TempFolderTest {
                     "[URLS]\nphpMyAdmin=http://{LOCALHOST:PORT}/phpmyadmin/\n");
     test::WriteFile(Path("bin/php/php.ini"), kPhpIni);
     run_.programFile = Path("lodestack");
-    run_.restart = [this](const std::string& program) { restarts_.push_back(program); };
+    run_.restart = [this](const std::string& program, const std::string& notice) {
+      restarts_.push_back(program);
+      notices_.push_back(notice);
+    };
   }
 
   std::string Ext(const std::string& name) const { return Path("bin/php/ext/" + name + ".so"); }
@@ -57,6 +61,7 @@ class DownSizeWorkerTest : public test::TempFolderTest {
 
   TDownSizeRun run_;
   std::vector<std::string> restarts_;
+  std::vector<std::string> notices_;  // what each restarted launcher is to show
 };
 
 TEST_F(DownSizeWorkerTest, AnyFlagButZeroChoosesAndMultibyteTakesExifAlong) {
@@ -97,6 +102,7 @@ TEST_F(DownSizeWorkerTest, NothingChosenStillDropsPdoWithoutDriversAndRestarts) 
   for (const char* kept : {"mysqli", "sqlite3", "gd", "exif"}) EXPECT_TRUE(fs::exists(Ext(kept))) << kept;
   EXPECT_TRUE(Exists("data/mysql/user.MAI"));
   EXPECT_EQ(restarts_.size(), 2u);
+  EXPECT_EQ(notices_, (std::vector<std::string>{"", ""})) << "nothing to tell";
 }
 
 TEST_F(DownSizeWorkerTest, PhpIniLosesTheLinesOfRemovedExtensionsOnly) {
@@ -132,6 +138,45 @@ TEST_F(DownSizeWorkerTest, WaitsUntilItIsTheOnlyProcessOfItsProgramFile) {
   EXPECT_FALSE(deletedEarly);
   EXPECT_FALSE(fs::exists(Ext("gd")));
   EXPECT_EQ(restarts_.size(), 1u);
+}
+
+// A file this process cannot delete: immutable for root, who may delete
+// anything else, and in a folder without write permission otherwise.
+class Undeletable {
+ public:
+  explicit Undeletable(const std::string& file) : file_(file) {
+    if (test::RunningAsRoot()) {
+      ok_ = std::system(("chattr +i '" + file_ + "' 2>/dev/null").c_str()) == 0;
+    } else {
+      fs::permissions(fs::path(file_).parent_path(), fs::perms::owner_write, fs::perm_options::remove);
+      ok_ = true;
+    }
+  }
+  ~Undeletable() {
+    if (test::RunningAsRoot())
+      (void)!std::system(("chattr -i '" + file_ + "' 2>/dev/null").c_str());
+    else
+      fs::permissions(fs::path(file_).parent_path(), fs::perms::owner_write, fs::perm_options::add);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  std::string file_;
+  bool ok_ = false;
+};
+
+TEST_F(DownSizeWorkerTest, WhatCannotBeRemovedIsNamedWithItsReasonInOneNoticeAndTheStackRestarts) {
+  const Undeletable table(Path("data/mysql/user.MAI"));
+  const Undeletable page(Path("www/phpmyadmin/index.php"));
+  if (!table.ok() || !page.ok())
+    SKIP_FOR_MISSING_TOOL("chattr cannot make a file immutable here (e2fsprogs, or the file system)");
+  Run({2, 6, 14});
+  EXPECT_FALSE(fs::exists(Ext("gd"))) << "the other choices still go";
+  ASSERT_EQ(notices_.size(), 1u);
+  const std::string reason = test::RunningAsRoot() ? "Operation not permitted" : "Permission denied";
+  EXPECT_EQ(notices_[0], "Down Size could not remove everything:\nMySQL: " + Path("data/mysql/user.MAI") + ": " +
+                             reason + "\nphpMyAdmin: " + Path("www/phpmyadmin/index.php") + ": " + reason);
+  EXPECT_EQ(restarts_, std::vector<std::string>{run_.programFile});
 }
 
 }  // namespace

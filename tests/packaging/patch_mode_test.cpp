@@ -6,6 +6,9 @@
 
 #include <cstdlib>
 #include <thread>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "packaging/patch_mode.h"
 #include "support/resource_support.h"
@@ -169,6 +172,58 @@ TEST_F(PatchMode, AnIconFailureIsReportedAndTheTargetKept) {
 }
 
 #ifndef _WIN32
+// A folder made read-only for this process: a read-only bind mount of
+// itself for root (who writes anywhere else), its write permission taken
+// away otherwise; undone however the test ends.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+    if (test::RunningAsRoot()) {
+      mounted_ = std::system(("mount --bind '" + folder + "' '" + folder + "' 2>/dev/null && mount -o remount,bind,ro '" +
+                              folder + "' 2>/dev/null").c_str()) == 0;
+    } else {
+      test::fs::permissions(test::U8Path(folder), test::fs::perms::owner_write, test::fs::perm_options::remove);
+    }
+  }
+  ~ReadOnlyFolder() {
+    if (test::RunningAsRoot())
+      (void)!std::system(("umount '" + folder_ + "' 2>/dev/null").c_str());
+    else
+      test::fs::permissions(test::U8Path(folder_), test::fs::perms::owner_write, test::fs::perm_options::add);
+  }
+  bool ok() const { return mounted_ || !test::RunningAsRoot(); }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
+TEST_F(PatchMode, AProgramFileOnAReadOnlyMediumEndsThePatchWithAMessage) {
+  const std::string medium = Path("medium");
+  test::fs::create_directories(test::U8Path(medium));
+  const std::string target = medium + "/lodestack";
+  test::CopyProgram(test::LodestackProgram(), target);
+  const std::string before = test::ReadFile(target);
+  const std::string ini = Source("new.ini", kNewConfig);
+  const std::string errors = Path("stderr.txt");
+  const ReadOnlyFolder readOnly(medium);
+  if (!readOnly.ok()) GTEST_SKIP() << "this system cannot bind-mount a folder read-only";
+
+  const auto started = std::chrono::steady_clock::now();
+  const int status = std::system((test::Quoted({test::LodestackProgram(), "/config", target, ini}) + " 2>\"" +
+                                  errors + "\"").c_str());
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took, std::chrono::seconds(15)) << "the wait has a limit of ten seconds";
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string said = test::ReadFile(errors);
+  EXPECT_NE(said.find(target), std::string::npos) << said;
+  if (test::RunningAsRoot()) {
+    EXPECT_NE(said.find("Read-only file system"), std::string::npos) << said;
+  }
+  EXPECT_TRUE(test::ReadFile(target) == before);
+}
+
 TEST_F(PatchMode, AnInvalidIconShowsTheFailureTextOnStandardError) {
   const std::string target = CopyOf(test::LodestackProgram(), "target");
   const std::string before = test::ReadFile(target);
@@ -178,11 +233,17 @@ TEST_F(PatchMode, AnInvalidIconShowsTheFailureTextOnStandardError) {
   const std::string command = test::Quoted({test::LodestackProgram(), "/icon", target,
                                             Source("bad.ico", icon)}) +
                               " 2>\"" + errors + "\"";
-  ASSERT_EQ(std::system(command.c_str()), 0) << "the patch process must end normally";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << "the patch process must end by itself";
+  EXPECT_EQ(WEXITSTATUS(status), 1) << "a failure ends the patch mode with a non-zero status";
   EXPECT_EQ(test::ReadFile(errors), "Resource update error: Icon file is invalid\n");
   EXPECT_TRUE(test::ReadFile(target) == before);
 }
 #else
+TEST_F(PatchMode, AProgramFileOnAReadOnlyMediumEndsThePatchWithAMessage) {
+  GTEST_SKIP() << "a read-only medium is a mount on Linux; Windows has no such folder to make";
+}
+
 TEST_F(PatchMode, AnInvalidIconShowsTheFailureTextOnStandardError) {
   GTEST_SKIP() << "on Windows the failure shows in a message box, which cannot be read under "
                   "Wine without a display; the text itself is checked by "

@@ -359,6 +359,20 @@ echo "== Rebrand"
 tree=$work/six
 make_tree "$tree" "$(config "Brand Source" 18418)"
 cp "$work/db.php" "$tree/www/"
+# A page that writes row n, and one that checks the rows up to n.
+cat >"$tree/www/write.php" <<'PHP'
+<?php
+$db = new mysqli('localhost', 'root', '', 'mysql');
+$db->query('CREATE DATABASE IF NOT EXISTS kept');
+$db->query('CREATE TABLE IF NOT EXISTS kept.numbers (n INT)');
+echo $db->query('INSERT INTO kept.numbers VALUES (' . (int) $_GET['n'] . ')') ? 'written' : 'failed';
+PHP
+cat >"$tree/www/rows.php" <<'PHP'
+<?php
+$db = new mysqli('localhost', 'root', '', 'kept');
+echo $db->query('CHECK TABLE numbers')->fetch_assoc()['Msg_text'], ' ';
+echo $db->query('SELECT COUNT(DISTINCT n) FROM numbers WHERE n <= ' . (int) $_GET['upto'])->fetch_row()[0];
+PHP
 convert -size 120x90 xc:'#c08030' "$work/brand-splash.png"
 convert -size 32x32 xc:'#2060a0' "$work/brand-icon.ico"
 mkdir -p "$work/brand-out"
@@ -384,11 +398,21 @@ fill 240 338 "$work/brand-out"
 xdotool key Tab
 sleep 0.3
 shot rebrand
+# PHP writes rows one after another while the copy is made; each row
+# written is noted.
+( n=0; while :; do n=$((n + 1)); [ "$(curl -s "http://127.0.0.1:18418/write.php?n=$n")" = written ] && echo "$n" >>"$work/written"; done ) &
+writer=$!
+within 20 'test -s "$work/written"'
+sleep 2
+before=$(tail -n 1 "$work/written")
 click $((dx + 446)) $((dy + 380))  # Go!
 out=$work/brand-out
 check "Go! builds runme, the AutoRun file and the three folders" within 120 'test -x "$out/runme" -a -x "$out/autorun.sh" -a -d "$out/bin" -a -d "$out/data" -a -d "$out/www"'
 check "and opens the output folder" within 20 'grep -qx "$out" "$work/opened"'
 check "the dialog is gone" within 10 '! has_title Rebrand'
+check "the database server runs again after the copy" within 30 'test "$(curl -s "http://127.0.0.1:18418/rows.php?upto=$before")" = "OK $before"'
+kill "$writer"
+wait "$writer" 2>/dev/null
 stop
 mv "$out" "$work/moved"
 start_tray
@@ -401,6 +425,10 @@ w=$(splash_of_copy)
 check "and its window the new title" wait_title "Brand Copy" 60
 check "it serves the copied site on its port" eval 'curl -s http://127.0.0.1:18419/ | grep -q "Brand Copy"'
 check "and reaches the copied databases" test "$(curl -s http://127.0.0.1:18419/db.php)" = 1
+rows=$(curl -s "http://127.0.0.1:18419/rows.php?upto=$before")
+check "the $before rows written before the copy began are all in it, unrepaired ($rows)" test "$rows" = "OK $before"
+copy_log=$(dirname "$(tr '\0' '\n' <"/proc/$(pgrep -f "^$work/moved/bin/mysql/bin/mysqld" | head -n 1)/cmdline" | sed -n 's/^--defaults-file=//p')")/mysqld.log
+check "its database server found nothing to recover or repair" eval '! grep -Eiq "crash|repair|recover" "$copy_log"'
 sleep 1
 shot branded
 # The tool bar ends with Home: where the Favorites caption stood, under the
@@ -418,6 +446,37 @@ xdotool key Escape
 stop
 check "and every server ends with it" within 20 'nothing_runs "$work/moved"'
 stop_tray
+}
+
+section_watch() {
+echo "== failures told in the window"
+tree=$work/seven
+make_tree "$tree" "$(config "Watch Test" 18422)"
+cp "$work/db.php" "$tree/www/"
+mv "$tree/bin/Apache/mod_mime.so" "$work/mod_mime.so"
+start "$tree"
+check "a web server that cannot start is told in an error box" within 30 has_title Error
+sleep 0.5
+shot start-failure
+check "the start page never opens" test -z "$(window_titled "Watch Test")"
+check "the servers are stopped while the box is open" eval '! pgrep -f "^$tree/bin/Apache/Apache" >/dev/null && ! pgrep -af "mysqld --defaults-file" | grep -q "$tree/"'
+xdotool key Return
+check "once it is read the launcher ends" ended 10
+check "with exit code 1" test "${code:-}" = 1
+check "and nothing of it runs" within 10 'nothing_runs "$tree"'
+mv "$work/mod_mime.so" "$tree/bin/Apache/mod_mime.so"
+
+start "$tree"
+check "with the module back the window opens" wait_title "Watch Test" 60
+check "a row written through PHP" test "$(curl -s "http://127.0.0.1:18422/db.php?put=1")" = 1
+kill -9 "$(pgrep -P "$launcher" -f bin/mysql/bin/mysqld)"
+check "a killed database server is told within 2 s" within 2 has_title Warning
+sleep 0.3
+shot server-stopped
+xdotool key alt+y
+check "Yes starts it again, and PHP reaches the database" within 30 'test "$(curl -s http://127.0.0.1:18422/db.php)" = 1'
+stop
+check "and every server ends with it" within 20 'nothing_runs "$tree"'
 }
 
 section_splash() {
@@ -537,7 +596,7 @@ check "and every server" within 20 'nothing_runs "$tree"'
 }
 
 
-for section in main tray settings downsize rebrand splash privileges nodesktop; do
+for section in main tray settings downsize rebrand watch splash privileges nodesktop; do
   wanted "$section" && "section_$section"
 done
 [ "$failures" -eq 0 ]

@@ -79,6 +79,21 @@ TEST_F(ProcessTest, EmptyParametersLeaveTheTrailingBlank) {
   }
 }
 
+// A server's standard output and error go to its log, start after start.
+TEST_F(ProcessTest, AServersOutputAndErrorsGoToItsLogAndAddUp) {
+  const std::string log = Path("server.log");
+  for (const std::string words : {"first start", "second start"}) {
+    const TProcessId pid = guard_.Add(THi::RunServer(ChildProgram(), "say \"" + words + "\"",
+                                                     TChildTie::kNone, log, 0));
+    ASSERT_NE(pid, 0u);
+    ASSERT_TRUE(Gone(pid));
+  }
+  const std::string text = test::ReadFile(log);
+  for (const char* line : {"\nfirst start", "error: first start", "\nsecond start", "error: second start"})
+    EXPECT_NE(("\n" + text).find(line), std::string::npos) << line << " is missing in:\n" << text;
+  EXPECT_LT(text.find("first start"), text.find("second start")) << text;
+}
+
 TEST_F(ProcessTest, WorkingFolderIsUsedOnlyWhenItExists) {
   const std::string report = Path("report.txt");
   THi::RunProgramAndWait(ChildProgram(), "report \"" + report + "\"", temp_.path(), kShowNormal);

@@ -47,6 +47,39 @@ if (!$localClient) {
     }
 }
 
+// A request from this machine: the loopback addresses, IPv4 or IPv6.
+function fromThisMachine(): bool
+{
+    $address = (string) ($_SERVER['REMOTE_ADDR'] ?? '');
+    if (str_starts_with($address, '::ffff:')) {
+        $address = substr($address, 7);
+    }
+    return $address === '::1'
+        || (filter_var($address, FILTER_VALIDATE_IP, FILTER_FLAG_IPV4) !== false && str_starts_with($address, '127.'));
+}
+
+// The last lines the database server wrote: the launcher keeps its output
+// as mysqld.log in its work folder, which PHPRC names.
+function databaseLogLines(int $count): array
+{
+    $folder = getenv('PHPRC');
+    $file = is_string($folder) && $folder !== '' ? $folder . DIRECTORY_SEPARATOR . 'mysqld.log' : '';
+    $size = $file !== '' ? @filesize($file) : false;
+    if ($size === false) {
+        return [];
+    }
+    $text = @file_get_contents($file, false, null, max(0, $size - 16384));
+    if (!is_string($text)) {
+        return [];
+    }
+    $lines = array_values(array_filter(array_map('rtrim', explode("\n", $text)), fn ($line) => trim($line) !== ''));
+    return array_slice($lines, -$count);
+}
+
+// Why the database server did not answer, in its own words; it names the
+// folders and files of this machine, so no one else sees it.
+$dbLog = $db['state'] === 'failed' && fromThisMachine() ? databaseLogLines(8) : [];
+
 $extensions = get_loaded_extensions();
 natcasesort($extensions);
 $hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
@@ -69,6 +102,7 @@ $hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
   .ok { color: #1a7f37; font-weight: 600; }
   .no { color: #b42318; font-weight: 600; }
   .ext { color: #555; font-size: .9em; }
+  .log { margin: 0; font-size: .85em; white-space: pre-wrap; }
   a { color: #23598f; }
 </style>
 </head>
@@ -102,6 +136,9 @@ $hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
       <?php else: ?>
       <tr><th>Status</th><td class="no">The database did not answer on 127.0.0.1:<?= h((string) $dbPort) ?></td></tr>
       <tr><th>Reason</th><td><?= h($db['text']) ?></td></tr>
+      <?php if ($dbLog): ?>
+      <tr><th>Its log ends with</th><td><pre class="log"><?= h(implode("\n", $dbLog)) ?></pre></td></tr>
+      <?php endif; ?>
       <?php endif; ?>
       <tr><th>User</th><td>root, without password</td></tr>
     </table>

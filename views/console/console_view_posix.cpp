@@ -1,8 +1,10 @@
 // The console view: how the stack serves from a terminal, over SSH or in a
 // test, when there is no display, or no desktop for it. It prints the home
 // address and keeps the run going until SIGTERM, SIGINT or SIGHUP, or until
-// the program file disappears (its medium was removed). On a display without
-// a window of its own it says why, and the user's web browser gets the site.
+// the program file disappears (its medium was removed); twice a second the
+// form watches its servers, and what it has to say goes to standard error.
+// On a display without a window of its own it says why, and the user's web
+// browser gets the site.
 #include <signal.h>
 #include <time.h>
 
@@ -10,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "forms/main_form.h"
 #include "forms/main_view.h"
 #include "util/hi.h"
 
@@ -25,6 +28,8 @@ class ConsoleView : public MainView {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&quitSignals_, signal);
     sigprocmask(SIG_BLOCK, &quitSignals_, nullptr);
   }
+
+  void Attach(TfrmMain& form) override { form_ = &form; }
 
   void SetTitle(const std::string& title) override { title_ = title; }
 
@@ -46,7 +51,9 @@ class ConsoleView : public MainView {
 
   void RunMessageLoop() override {
     while (!quit_) {
-      WaitForQuit(1000);
+      WaitForQuit(500);
+      if (quit_) break;
+      if (form_) form_->WndProc(TWindowMessage::kAny);
       // A removed medium takes the program file with it.
       if (!THi::FileExists(programFile_)) quit_ = true;
     }
@@ -61,6 +68,7 @@ class ConsoleView : public MainView {
   }
 
   sigset_t quitSignals_;
+  TfrmMain* form_ = nullptr;
   std::string programFile_;
   std::string whyNoWindow_;
   std::string title_;

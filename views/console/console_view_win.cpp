@@ -1,8 +1,10 @@
 // The Windows view until the browser window exists: a hidden window of class
 // "TfrmMain" that ends the run on WM_CLOSE, on log-off (WM_QUERYENDSESSION)
-// and when the program's medium is removed (WM_DEVICECHANGE).
+// and when the program's medium is removed (WM_DEVICECHANGE), and lets the
+// form watch its servers twice a second.
 #include <windows.h>
 
+#include "forms/main_form.h"
 #include "forms/main_view.h"
 #include "util/hi.h"
 #include "util/wide.h"
@@ -11,6 +13,7 @@ namespace {
 
 class HiddenWindowView;
 HiddenWindowView* g_view = nullptr;
+constexpr UINT_PTR kTickTimer = 1;
 
 class HiddenWindowView : public MainView {
  public:
@@ -24,11 +27,17 @@ class HiddenWindowView : public MainView {
     window_ = CreateWindowExW(0, L"TfrmMain", L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                               windowClass.hInstance, nullptr);
+    SetTimer(window_, kTickTimer, 500, nullptr);
   }
   ~HiddenWindowView() override {
-    if (window_) DestroyWindow(window_);
+    if (window_) {
+      KillTimer(window_, kTickTimer);
+      DestroyWindow(window_);
+    }
     g_view = nullptr;
   }
+
+  void Attach(TfrmMain& form) override { form_ = &form; }
 
   void SetTitle(const std::string& title) override {
     SetWindowTextW(window_, wide::FromUtf8(title).c_str());
@@ -83,6 +92,9 @@ class HiddenWindowView : public MainView {
         case WM_DEVICECHANGE:
           if (!THi::FileExists(g_view->programFile_)) g_view->QuitApplication();
           break;
+        case WM_TIMER:
+          if (wParam == kTickTimer && g_view->form_) g_view->form_->WndProc(TWindowMessage::kAny);
+          return 0;
         default:
           break;
       }
@@ -91,6 +103,7 @@ class HiddenWindowView : public MainView {
   }
 
   HWND window_ = nullptr;
+  TfrmMain* form_ = nullptr;
   std::string programFile_;
   bool quit_ = false;
 };

@@ -42,10 +42,12 @@ std::string Run(GtkWidget* chooser) {
 
 int GtkDialogServices::AppMessageBox(const std::string& text, unsigned flags) {
   const bool yesNo = (flags & 0x0F) == kMbYesNo;
-  GtkWidget* box = gtk_message_dialog_new(ActiveWindow(owner_), GTK_DIALOG_MODAL, MessageType(flags),
+  GtkWindow* parent = ActiveWindow(owner_);
+  GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, MessageType(flags),
                                           yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s", text.c_str());
   gtk_window_set_title(GTK_WINDOW(box), AppMessageBoxCaption(flags, appTitle_()).c_str());
-  gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER_ON_PARENT);
+  // Before the window is shown (a start-up that failed) the box stands alone.
+  gtk_window_set_position(GTK_WINDOW(box), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_widget_show_all(box);
   gtk_window_present(GTK_WINDOW(box));
   const int response = gtk_dialog_run(GTK_DIALOG(box));

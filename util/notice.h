@@ -1,0 +1,12 @@
+// A failure that a helper process without a window (the Down Size worker,
+// /setup) could not show goes, in the environment, to the launcher it
+// starts next; that launcher shows it once its window is up.
+#pragma once
+
+#include <string>
+
+// Gives the text to the processes this one starts from now on.
+void HandOnNotice(const std::string& text);
+// The notice this process was started with, once: later calls, and the
+// processes it starts, see none.
+std::string TakeNotice();
