@@ -43,7 +43,10 @@ void TPopupWindows::Close(TfrmBrowser& form) {
   FOpen.erase(it);
 }
 
-void TPopupWindows::Sweep() { FClosed.clear(); }
+// A popup closed while its save dialog runs goes once the dialog is closed.
+void TPopupWindows::Sweep() {
+  std::erase_if(FClosed, [](const TPopup& popup) { return !popup.form->InSaveDialog(); });
+}
 
 void TfrmBrowser::FormCreate() {
   FFirstNavigation = true;

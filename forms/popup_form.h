@@ -62,8 +62,12 @@ class TPopupWindows {
   BrowserEngine* Open(BrowserEngine& opener, const std::string& homeUrl);
   // The popup's window is closed; the form goes at the next Sweep.
   void Close(TfrmBrowser& form);
+  // Frees the closed popups, but none whose save dialog is still open.
   void Sweep();
   std::size_t Count() const { return FOpen.size(); }
+  // The folder a file was last saved to, which the popups share with the
+  // window that owns them.
+  std::string& SaveFolder() { return FSaveFolder; }
 
  private:
   // The window goes before its form, so its last events still find the form.
@@ -74,6 +78,7 @@ class TPopupWindows {
   ViewFactory FFactory;
   std::vector<TPopup> FOpen;
   std::vector<TPopup> FClosed;
+  std::string FSaveFolder;
 };
 
 class TfrmBrowser : public TBrowserForm {
@@ -95,6 +100,7 @@ class TfrmBrowser : public TBrowserForm {
 
  protected:
   std::string HomeUrl() const override { return FHomeUrl; }
+  std::string& SaveFolder() override { return FOwner.SaveFolder(); }
 
  private:
   PopupView* Popup() const { return static_cast<PopupView*>(FView); }

@@ -1,9 +1,14 @@
 // The browser engine of a window on Linux: a WebKitWebView behind the
 // BrowserEngine interface. A page's new window is another WebKitEngine,
-// created related to its opener so the page can load into it.
+// created related to its opener so the page can load into it. The files its
+// pages send go where the window's form says; an engine that goes cancels
+// those still arriving.
 #pragma once
 
 #include <webkit2/webkit2.h>
+
+#include <map>
+#include <string>
 
 #include "forms/browser_engine.h"
 
@@ -40,7 +45,21 @@ class WebKitEngine : public BrowserEngine {
   static void OnCloseMessage(WebKitUserContentManager*, JSCValue*, gpointer self);
   static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
   static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self);
+  static void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self);
+  static gboolean OnDecideDestination(WebKitDownload* download, const gchar* suggested, gpointer self);
+  static void OnDownloadData(WebKitDownload* download, guint64, gpointer self);
+  static void OnDownloadFailed(WebKitDownload* download, GError* error, gpointer self);
+  static void OnDownloadFinished(WebKitDownload* download, gpointer self);
   void CommandStates();
+
+  // A download of this view's pages, from its start to its end.
+  struct TDownload {
+    int id = 0;
+    bool asking = false;    // the save dialog is open
+    bool finished = false;  // it ended while the dialog was open
+    std::string error;      // why it failed, when it did
+  };
+  void EndDownload(WebKitDownload* download);
 
   WebKitUserContentManager* content_;
   WebKitWebView* view_;
@@ -48,4 +67,5 @@ class WebKitEngine : public BrowserEngine {
   bool busy_ = false;
   int readyState_ = 0;
   bool silent_ = false;
+  std::map<WebKitDownload*, TDownload> downloads_;
 };
