@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "views/gtk/upload_chooser.h"
+
 namespace {
 
 // IE's ready states, as the forms read them.
@@ -71,6 +73,7 @@ WebKitEngine::WebKitEngine(WebKitEngine* opener)
   g_signal_connect(view_, "close", G_CALLBACK(OnClose), this);
   g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(view_, "print", G_CALLBACK(OnPrint), this);
+  g_signal_connect(view_, "run-file-chooser", G_CALLBACK(RunUploadChooser), nullptr);
   g_signal_connect(webkit_web_view_get_context(view_), "download-started", G_CALLBACK(OnDownloadStarted), this);
 }
 
