@@ -500,6 +500,7 @@ choose() {  # choose <dialog title> <path>
   xdotool key Return
   kill "$clip" 2>/dev/null
   wait "$clip" 2>/dev/null
+  return 0
 }
 HOME=$home GSETTINGS_BACKEND=memory start "$tree"
 check "the window opens" wait_title "Files Test" 60
@@ -515,6 +516,25 @@ sleep 0.5
 shot saved
 check "the status bar says where it went" says "Saved big-report.bin to */saved"
 
+cat >"$tree/www/slow.php" <<'PHP'
+<?php
+header('Content-Type: application/octet-stream');
+header('Content-Disposition: attachment; filename="slow.bin"');
+header('Content-Length: ' . 20 * 65536);
+for ($i = 0; $i < 20; $i++) { echo str_repeat(chr(65 + $i), 65536); flush(); usleep(250000); }
+PHP
+go_to "http://127.0.0.1:18422/slow.php"
+choose "Save File" "$saved/slow.bin"
+sleep 1.5
+# The progress bar over the status bar's second panel, filled with the theme's blue.
+saturation=$(import -window root -crop 190x13+1023+783 png:- | convert - -colorspace HSL -channel G -separate -format '%[fx:mean]' info:)
+check "while a download runs, the progress panel shows it ($saturation)" awk "BEGIN { exit !($saturation > 0.05) }"
+check "and the status bar says where it goes" says "Saving slow.bin to */saved"
+shot saving
+check "then where it went" within 20 says "'Saved slow.bin to */saved'"
+check "with the whole file" test "$(stat -c %s "$saved/slow.bin" 2>/dev/null)" = 1310720
+rm "$saved/slow.bin"
+
 go_to "http://127.0.0.1:18422/big.php"
 within 20 has_title "'Save File'"
 sleep 0.5
@@ -522,7 +542,7 @@ xdotool key Escape
 check "Cancel closes the dialog" within 10 '! has_title "Save File"'
 sleep 2
 check "and leaves no file" test "$(find "$saved" "$home" -name 'big-report*')" = "$saved/big-report.bin"
-check "nor a word in the status bar" says "Saved big-report.bin to */saved"
+check "nor a word in the status bar" says "Saved slow.bin to */saved"
 
 # A folder the user may not write to: as root, whom permissions do not stop,
 # a read-only file system.
@@ -582,6 +602,45 @@ read -r px py pw ph <<<"$(geometry "$popup")"
 sleep 0.5
 check "the popup's status bar says where it went" says "Saved from-popup.bin to */saved" "$px" $((py + ph)) $((pw - 270))
 shot popup-saved
+
+# A phpMyAdmin export, started in the window, re-imported into a new database.
+if [ -d "$shared/www/phpmyadmin" ]; then
+  ln -s "$shared/www/phpmyadmin" "$tree/www/phpmyadmin"
+  cat >"$tree/www/exportme.php" <<'PHP'
+<?php
+$db = new mysqli('localhost', 'root', '', 'mysql');
+$db->query('CREATE DATABASE exportme');
+$db->query('CREATE TABLE exportme.notes (id INT PRIMARY KEY, note VARCHAR(60))');
+for ($i = 1; $i <= 50; $i++) $db->query("INSERT INTO exportme.notes VALUES ($i, 'note $i, with a quote '' and a \\\\ in it')");
+PHP
+  cat >"$tree/www/reimport.php" <<'PHP'
+<?php
+$db = new mysqli('localhost', 'root', '', 'mysql');
+$db->query('CREATE DATABASE reimported');
+$db->select_db('reimported');
+if ($db->multi_query(file_get_contents($_GET['file']))) while ($db->more_results() && $db->next_result());
+$sum = 'SELECT COUNT(*), MD5(GROUP_CONCAT(id, note ORDER BY id)) FROM %s.notes';
+echo implode(' ', $db->query(sprintf($sum, 'exportme'))->fetch_row()), ' | ',
+     implode(' ', $db->query(sprintf($sum, 'reimported'))->fetch_row() ?? ['none']);
+PHP
+  curl -s "http://127.0.0.1:18422/exportme.php"
+  go_to "http://127.0.0.1:18422/phpmyadmin/index.php?route=/database/export&db=exportme"
+  # The export form's button: the lowest "Export" on the page (above it are
+  # the tab and the legend).
+  export_button() {
+    import -window root png:- | tesseract stdin stdout --psm 11 tsv 2>/dev/null |
+      awk -F'\t' '$12 == "Export" && $8 > 300 {print $7 + $9 / 2, $8 + $10 / 2}' | tail -n 1
+  }
+  check "phpMyAdmin's export page" within 60 'test -n "$(export_button)"'
+  read -r bx by <<<"$(export_button)"
+  click "${bx:-0}" "${by:-0}"
+  check "its Export asks where to save the dump" choose "Save File" "$saved/exportme.sql"
+  check "the dump arrives" within 30 'grep -q "^CREATE TABLE .notes." "$saved/exportme.sql" 2>/dev/null'
+  sums=$(curl -s "http://127.0.0.1:18422/reimport.php?file=$saved/exportme.sql")
+  # rows and a digest of them, in the exported database and in the new one
+  check "and re-imports into a new database ($sums)" eval '[[ "$sums" == "50 "* ]] && [ "${sums% | *}" = "${sums#* | }" ]'
+  check "the status bar names the dump" says "Saved exportme.sql to */saved"
+fi
 
 # Uploads: the page's file input opens the file chooser; the page reports
 # what reached it.
