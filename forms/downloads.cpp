@@ -46,11 +46,13 @@ std::string NotSavedText(const std::string& target, const std::string& reason) {
   return "Could not save " + FileName(target) + " to " + FolderOf(target) + ": " + reason;
 }
 
-}  // namespace
-
+// The folder a save dialog starts in: the last one used while it exists,
+// else the user's Downloads folder.
 std::string SaveDialogFolder(const std::string& lastFolder) {
   return !lastFolder.empty() && THi::DirectoryExists(lastFolder) ? lastFolder : THi::GetDownloadsDir();
 }
+
+}  // namespace
 
 std::string TDownloads::PartialName(const std::string& target) {
   const auto taken = [](const std::string& name) { return THi::FileExists(name) || THi::DirectoryExists(name); };

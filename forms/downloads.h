@@ -50,7 +50,3 @@ class TDownloads {
   std::map<int, TDownload> FRunning;
   bool FAsking = false;
 };
-
-// The folder a save dialog starts in: the last one used while it exists,
-// else the user's Downloads folder.
-std::string SaveDialogFolder(const std::string& lastFolder);
