@@ -3,6 +3,7 @@
 // Windows, WebKitGTK on Linux.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // What a page asked of a window it opened: the screen position and the size
@@ -45,6 +46,15 @@ class BrowserEvents {
   // Whether the page at the address is one of the stack's own: only those
   // may read the clipboard and open windows without a click.
   virtual bool IsStackPage(const std::string& address) const = 0;
+  // A page sends a file to be saved (a download), which the server names
+  // `suggestedName`; `download` tells it from others while it runs. Returns
+  // the file the engine is to write it to, or empty to cancel it.
+  virtual std::string WebBrowser1FileDownload(int download, const std::string& suggestedName) = 0;
+  // Part of it arrived; `total` is 0 when the server did not say.
+  virtual void WebBrowser1FileDownloadProgress(int download, std::uint64_t received,
+                                               std::uint64_t total) = 0;
+  // It ended: completely when `error` is empty, else for that reason.
+  virtual void WebBrowser1FileDownloadEnd(int download, const std::string& error) = 0;
 };
 
 class BrowserEngine {

@@ -109,7 +109,35 @@ void TBrowserForm::WebBrowser1CommandStateChange(int command, bool enabled) {
 }
 
 void TBrowserForm::WebBrowser1ProgressChange(int progress, int maximum) {
-  if (FView) FView->SetProgress(progress > 0, progress, maximum);
+  FPageProgress = progress;
+  FPageMaximum = maximum;
+  ShowProgress();
+}
+
+void TBrowserForm::ShowProgress() {
+  if (!FView) return;
+  if (FPageProgress <= 0 && FDownloads.Running())
+    FView->SetProgress(true, FDownloads.Permille(), 1000);
+  else
+    FView->SetProgress(FPageProgress > 0, FPageProgress, FPageMaximum);
+}
+
+std::string TBrowserForm::WebBrowser1FileDownload(int download, const std::string& suggestedName) {
+  if (!FView) return {};
+  const std::string file = FDownloads.Begin(*FView, SaveFolder(), download, suggestedName);
+  ShowProgress();
+  return file;
+}
+
+void TBrowserForm::WebBrowser1FileDownloadProgress(int download, std::uint64_t received,
+                                                   std::uint64_t total) {
+  FDownloads.Progress(download, received, total);
+  ShowProgress();
+}
+
+void TBrowserForm::WebBrowser1FileDownloadEnd(int download, const std::string& error) {
+  if (FView) FDownloads.End(*FView, download, error);
+  ShowProgress();
 }
 
 bool TBrowserForm::IsStackPage(const std::string& address) const {

@@ -8,6 +8,7 @@
 
 #include "forms/browser_engine.h"
 #include "forms/browser_view.h"
+#include "forms/downloads.h"
 
 class TBrowserForm : public BrowserEvents {
  public:
@@ -38,9 +39,16 @@ class TBrowserForm : public BrowserEvents {
   void WebBrowser1StatusTextChange(const std::string& text) override;
   void WebBrowser1TitleChange(const std::string& title) override;
   void WebBrowser1CommandStateChange(int command, bool enabled) override;
+  // The progress panel shows the page while it loads, else the downloads.
   void WebBrowser1ProgressChange(int progress, int maximum) override;
   // A page of the Home address's origin.
   bool IsStackPage(const std::string& address) const override;
+  std::string WebBrowser1FileDownload(int download, const std::string& suggestedName) override;
+  void WebBrowser1FileDownloadProgress(int download, std::uint64_t received, std::uint64_t total) override;
+  void WebBrowser1FileDownloadEnd(int download, const std::string& error) override;
+
+  // A save dialog of this window is open: the window must stay until it closes.
+  bool InSaveDialog() const { return FDownloads.Asking(); }
 
   const std::vector<std::string>& AddressHistory() const { return FHistory; }
   int AddressIndex() const { return FIndex; }
@@ -51,14 +59,21 @@ class TBrowserForm : public BrowserEvents {
   // The page's title also names something beyond the window (the main
   // window's application title).
   virtual void TitleChanged(const std::string&) {}
+  // The folder a file was last saved to, shared by every window of the program.
+  virtual std::string& SaveFolder() = 0;
   // Shows the entry as the selected one (its text in the box).
   void SelectAddress(int index);
 
   BrowserView* FView = nullptr;
 
  private:
+  void ShowProgress();
+
   std::vector<std::string> FHistory;
   int FIndex = -1;
+  int FPageProgress = 0;
+  int FPageMaximum = 0;
+  TDownloads FDownloads;
 };
 
 // Text without leading and trailing blanks and control characters.

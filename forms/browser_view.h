@@ -34,6 +34,12 @@ class BrowserView {
   // The top bar (buttons, address box, Go) and the status bar.
   virtual void SetToolbarVisible(bool visible) = 0;
   virtual void SetStatusBarVisible(bool visible) = 0;
+  // The save dialog for a file a page sends, starting in `folder` with the
+  // name `suggestedName`; the file chosen, empty when cancelled. A window
+  // whose engine saves files with prompts of its own needs none.
+  virtual std::string SaveFileDialog(const std::string& /*folder*/, const std::string& /*suggestedName*/) {
+    return {};
+  }
 };
 
 // A BrowserView (or a view built on one) made of a toolkit's browser

@@ -81,6 +81,7 @@ class TfrmMain : public TBrowserForm, public TMainRun {
 
  protected:
   std::string HomeUrl() const override;
+  std::string& SaveFolder() override { return FPopups.SaveFolder(); }
   void TitleChanged(const std::string& title) override;
   void TitleApplied() override;
   void PrepareWindow() override;

@@ -47,7 +47,10 @@ void TPopupWindows::CloseAll() {
   while (!FOpen.empty()) Close(*FOpen.back().form);
 }
 
-void TPopupWindows::Sweep() { FClosed.clear(); }
+// A popup closed while its save dialog runs goes once the dialog is closed.
+void TPopupWindows::Sweep() {
+  std::erase_if(FClosed, [](const TPopup& popup) { return !popup.form->InSaveDialog(); });
+}
 
 void TfrmBrowser::FormCreate() {
   FFirstNavigation = true;

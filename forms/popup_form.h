@@ -64,8 +64,12 @@ class TPopupWindows {
   void Close(TfrmBrowser& form);
   // Every popup's window is closed (the program is ending).
   void CloseAll();
+  // Frees the closed popups, but none whose save dialog is still open.
   void Sweep();
   std::size_t Count() const { return FOpen.size(); }
+  // The folder a file was last saved to, which the popups share with the
+  // window that owns them.
+  std::string& SaveFolder() { return FSaveFolder; }
 
  private:
   // The window goes before its form, so its last events still find the form.
@@ -76,6 +80,7 @@ class TPopupWindows {
   ViewFactory FFactory;
   std::vector<TPopup> FOpen;
   std::vector<TPopup> FClosed;
+  std::string FSaveFolder;
 };
 
 class TfrmBrowser : public TBrowserForm {
@@ -97,6 +102,7 @@ class TfrmBrowser : public TBrowserForm {
 
  protected:
   std::string HomeUrl() const override { return FHomeUrl; }
+  std::string& SaveFolder() override { return FOwner.SaveFolder(); }
 
  private:
   PopupView* Popup() const { return static_cast<PopupView*>(FView); }

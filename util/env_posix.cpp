@@ -121,6 +121,11 @@ std::string THi::GetSpecialFolder(int id) {
   }
 }
 
+std::string THi::GetDownloadsDir() {
+  const std::string folder = XdgUserDir("XDG_DOWNLOAD_DIR", "Downloads");
+  return DirectoryExists(folder) ? folder : HomeDir();
+}
+
 std::string THi::GetSystemLanguage() {
   const std::string name = MessagesLocaleName();
   if (name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0) return "English";

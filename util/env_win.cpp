@@ -3,6 +3,7 @@
 #include <winsock2.h>
 // winsock2.h must come before windows.h.
 #include <windows.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 
 #include <mutex>
@@ -56,6 +57,17 @@ std::string THi::GetSpecialFolder(int id) {
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
   return wide::ToUtf8(path);
+}
+
+std::string THi::GetDownloadsDir() {
+  wchar_t* path = nullptr;
+  std::string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &path))) folder = wide::ToUtf8(path);
+  CoTaskMemFree(path);
+  if (!folder.empty() && DirectoryExists(folder)) return folder;
+  wchar_t profile[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile))) return {};
+  return wide::ToUtf8(profile);
 }
 
 std::string THi::GetSystemLanguage() {

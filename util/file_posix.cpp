@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -171,6 +172,20 @@ bool THi::DeleteFolder(const std::string& folder) {
 bool THi::DeleteFile(const std::string& file) {
   if (FileExists(file)) unlink(file.c_str());
   return !FileExists(file);
+}
+
+bool THi::CreateNewFile(const std::string& file, std::string& reason) {
+  const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    reason = SystemMessage(errno);
+    return false;
+  }
+  close(fd);
+  return true;
+}
+
+bool THi::RenameFile(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0;
 }
 
 TNameList THi::ListFiles(const std::string& folder) { return ReadFolder(folder, true); }

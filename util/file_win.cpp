@@ -196,6 +196,19 @@ bool THi::DeleteFile(const std::string& file) {
   return !FileExists(file);
 }
 
+bool THi::CreateNewFile(const std::string& file, std::string& reason) {
+  ScopedHandle handle(CreateFileW(wide::FromUtf8(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (handle.IsValid()) return true;
+  reason = LastErrorText();
+  return false;
+}
+
+bool THi::RenameFile(const std::string& from, const std::string& to) {
+  return MoveFileExW(wide::FromUtf8(from).c_str(), wide::FromUtf8(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
 TNameList THi::ListFiles(const std::string& folder) {
   TNameList names;
   ForEachEntry(folder, [&](const WIN32_FIND_DATAW& data) {

@@ -121,6 +121,12 @@ class THi {
   static bool CopyFile(const std::string& from, const std::string& to);
   static bool DeleteFolder(const std::string& folder);  // true when absent afterwards
   static bool DeleteFile(const std::string& file);      // true when absent afterwards
+  // Creates an empty file where none exists yet; otherwise false, with the
+  // system's words for why in `reason` ("Read-only file system").
+  static bool CreateNewFile(const std::string& file, std::string& reason);
+  // Gives a file another name in the same file system, replacing a file of
+  // that name; true when done.
+  static bool RenameFile(const std::string& from, const std::string& to);
   static bool SetReadOnlyTree(const std::string& path, bool readOnly);
 
   static TNameList ListFiles(const std::string& folder);
@@ -172,6 +178,8 @@ class THi {
   static std::string GetSpecialFolder(int id);
   static std::string GetDesktopDir();    // special folder 16
   static std::string GetDocumentsDir();  // special folder 5
+  // The user's Downloads folder, or the home folder when there is none.
+  static std::string GetDownloadsDir();
   static std::string Md5Hex(const std::string& bytes);
   // Md5Hex of the text, or of the program file's full path when it is empty.
   static std::string GetInstanceHash(const std::string& text = std::string());

@@ -67,6 +67,12 @@ class BrowserWindow : public View {
   void SetButtonVisible(TToolButton b, bool v) override { visible[b] = v; }
   void SetToolbarVisible(bool v) override { toolbar = v; }
   void SetStatusBarVisible(bool v) override { statusBar = v; }
+  // Records where the dialog started and with what name; answers saveAs.
+  std::string SaveFileDialog(const std::string& folder, const std::string& name) override {
+    saveDialogs.push_back(folder + " | " + name);
+    if (whileSaveDialog) whileSaveDialog();
+    return saveAs;
+  }
 
   FakeEngine engine;
   std::string caption = "(none)";
@@ -81,6 +87,9 @@ class BrowserWindow : public View {
   std::map<TToolButton, bool> visible;
   bool toolbar = true;
   bool statusBar = true;
+  std::vector<std::string> saveDialogs;
+  std::string saveAs;
+  std::function<void()> whileSaveDialog;
 };
 
 class Popup : public BrowserWindow<PopupView> {

@@ -3,6 +3,8 @@
 // the servers inherit, and the port probe against real sockets.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/test_support.h"
 #include "util/hi.h"
 
@@ -174,6 +176,21 @@ TEST_F(PrivateTempTest, AUsableRuntimeFolderIsPreferred) {
   EXPECT_EQ(THi::GetTempDir(), runtime);
 }
 
+TEST(DownloadsFolder, TheUserDirsFileNamesItAndWithoutItTheHomeFolderServes) {
+  const test::TempFolder temp;
+  const std::string home = temp / "home";
+  fs::create_directories(home + "/.config");
+  test::ScopedEnv useHome("HOME", home);
+  test::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_EQ(THi::GetDownloadsDir(), home) << "no Downloads folder";
+  fs::create_directories(home + "/Downloads");
+  EXPECT_EQ(THi::GetDownloadsDir(), home + "/Downloads");
+  std::ofstream(home + "/.config/user-dirs.dirs") << "XDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n";
+  EXPECT_EQ(THi::GetDownloadsDir(), home) << "the folder the file names does not exist";
+  fs::create_directories(home + "/Fetched");
+  EXPECT_EQ(THi::GetDownloadsDir(), home + "/Fetched");
+}
+
 TEST(SystemLanguage, TheCLocaleIsEnglish) {
   test::ScopedEnv all("LC_ALL", "C");
   EXPECT_EQ(THi::GetSystemLanguage(), "English");
@@ -200,6 +217,9 @@ TEST(PrivateTempTest, AMissingTemporaryFolderGivesNoWorkFolder) {
 }
 
 TEST(PrivateTempTest, AUsableRuntimeFolderIsPreferred) { GTEST_SKIP() << kOwnTemp; }
+TEST(DownloadsFolder, TheUserDirsFileNamesItAndWithoutItTheHomeFolderServes) {
+  GTEST_SKIP() << "Windows names the Downloads folder itself; the user-dirs file is the Linux desktop's";
+}
 TEST(SystemLanguage, TheCLocaleIsEnglish) {
   GTEST_SKIP() << "Windows has no C locale; Environment.VariablesForTheServersAreSet "
                   "covers the language name";

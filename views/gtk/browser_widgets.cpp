@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "views/gtk/dialog_services_gtk.h"
+
 namespace {
 
 struct TButtonLook {
@@ -192,6 +194,10 @@ void BrowserWidgets::SetStatusBarVisible(bool visible) {
 int BrowserWidgets::ToolbarHeight() const { return PreferredHeight(topBar_); }
 
 int BrowserWidgets::StatusBarHeight() const { return PreferredHeight(statusBar_); }
+
+std::string BrowserWidgets::SaveFileDialog(const std::string& folder, const std::string& suggestedName) {
+  return RunSaveDialog(window_, folder, suggestedName);
+}
 
 void BrowserWidgets::OnButton(GtkToolButton* button, gpointer self) {
   auto* widgets = static_cast<BrowserWidgets*>(self);

@@ -45,6 +45,7 @@ class BrowserWidgets {
   void SetStatusBarVisible(bool visible);
   int ToolbarHeight() const;
   int StatusBarHeight() const;
+  std::string SaveFileDialog(const std::string& folder, const std::string& suggestedName);
 
  private:
   GtkWidget* MakeTopBar();
@@ -69,6 +70,13 @@ class BrowserWidgets {
   bool updatingAddress_ = false;
 };
 
-// The widgets as the window's BrowserView (or a view built on one).
+// The widgets as the window's BrowserView (or a view built on one), with
+// the save dialog for the files its pages send.
 template <typename View>
-using GtkBrowserView = BrowserWidgetsView<View, BrowserWidgets>;
+class GtkBrowserView : public BrowserWidgetsView<View, BrowserWidgets> {
+ public:
+  using BrowserWidgetsView<View, BrowserWidgets>::BrowserWidgetsView;
+  std::string SaveFileDialog(const std::string& folder, const std::string& suggestedName) override {
+    return this->widgets_.SaveFileDialog(folder, suggestedName);
+  }
+};

@@ -102,3 +102,14 @@ std::string GtkDialogServices::BrowseForFolder(const std::string& text, const st
     gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), initialFolder.c_str());
   return Run(chooser);
 }
+
+std::string RunSaveDialog(GtkWindow* owner, const std::string& folder, const std::string& name) {
+  GtkWidget* chooser = gtk_file_chooser_dialog_new("Save File", owner, GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
+                                                   GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
+  gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+  gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), TRUE);
+  if (!folder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), folder.c_str());
+  gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), name.c_str());
+  return Run(chooser);
+}

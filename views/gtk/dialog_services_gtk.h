@@ -1,5 +1,6 @@
 // The dialog services on GTK: message dialogs, the watch cursor, and the
-// file chooser for files and folders, each owned by the application window.
+// file chooser for files and folders, each owned by the application window;
+// and the save dialog of a browser window.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -25,3 +26,7 @@ class GtkDialogServices : public DialogServices {
   GtkWindow* owner_;
   std::function<std::string()> appTitle_;
 };
+
+// The file chooser in save mode, over `owner`: it starts in `folder` with
+// `name` and asks before it replaces a file. The file chosen, or empty.
+std::string RunSaveDialog(GtkWindow* owner, const std::string& folder, const std::string& name);

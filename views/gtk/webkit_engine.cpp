@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "views/gtk/upload_chooser.h"
+
 namespace {
 
 // IE's ready states, as the forms read them.
@@ -72,9 +74,17 @@ WebKitEngine::WebKitEngine(WebKitEngine* opener)
   g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(view_, "print", G_CALLBACK(OnPrint), this);
   g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+  g_signal_connect(view_, "run-file-chooser", G_CALLBACK(RunUploadChooser), nullptr);
+  g_signal_connect(webkit_web_view_get_context(view_), "download-started", G_CALLBACK(OnDownloadStarted), this);
 }
 
 WebKitEngine::~WebKitEngine() {
+  for (const auto& [download, state] : downloads_) {
+    g_signal_handlers_disconnect_by_data(download, this);
+    webkit_download_cancel(download);
+    g_object_unref(download);
+  }
+  g_signal_handlers_disconnect_by_data(webkit_web_view_get_context(view_), this);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(content_, this);
   g_object_unref(view_);
@@ -222,4 +232,82 @@ gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpoin
 
 gboolean WebKitEngine::OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self) {
   return static_cast<WebKitEngine*>(self)->silent_;
+}
+
+// Every view of the program shares one context, which announces the
+// downloads of them all: each engine takes those of its own pages.
+void WebKitEngine::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (webkit_download_get_web_view(download) != engine->view_) return;
+  static int lastId = 0;
+  engine->downloads_[download].id = ++lastId;
+  g_object_ref(download);
+  g_signal_connect(download, "decide-destination", G_CALLBACK(OnDecideDestination), self);
+  g_signal_connect(download, "received-data", G_CALLBACK(OnDownloadData), self);
+  g_signal_connect(download, "failed", G_CALLBACK(OnDownloadFailed), self);
+  g_signal_connect(download, "finished", G_CALLBACK(OnDownloadFinished), self);
+}
+
+// The form asks the user where the file goes; the engine does not go on
+// until the dialog is closed, and writes nothing when it was cancelled.
+gboolean WebKitEngine::OnDecideDestination(WebKitDownload* download, const gchar* suggested, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  TDownload& state = engine->downloads_[download];
+  std::string file;
+  if (engine->events_) {
+    state.asking = true;
+    file = engine->events_->WebBrowser1FileDownload(state.id, suggested ? suggested : "");
+    state.asking = false;
+  }
+  if (state.finished) {
+    // It broke off while the dialog was open.
+    if (!file.empty() && engine->events_)
+      engine->events_->WebBrowser1FileDownloadEnd(state.id, state.error.empty() ? "the download ended" : state.error);
+    engine->EndDownload(download);
+    return TRUE;
+  }
+  if (file.empty()) {
+    engine->EndDownload(download);
+    webkit_download_cancel(download);
+    return TRUE;
+  }
+  // The form made the file for this download alone.
+  gchar* uri = g_filename_to_uri(file.c_str(), nullptr, nullptr);
+  webkit_download_set_allow_overwrite(download, TRUE);
+  webkit_download_set_destination(download, uri ? uri : "");
+  g_free(uri);
+  return TRUE;
+}
+
+void WebKitEngine::OnDownloadData(WebKitDownload* download, guint64, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  if (!engine->events_) return;
+  WebKitURIResponse* response = webkit_download_get_response(download);
+  engine->events_->WebBrowser1FileDownloadProgress(engine->downloads_[download].id,
+                                                   webkit_download_get_received_data_length(download),
+                                                   response ? webkit_uri_response_get_content_length(response) : 0);
+}
+
+void WebKitEngine::OnDownloadFailed(WebKitDownload* download, GError* error, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  TDownload& state = engine->downloads_[download];
+  state.error = error && error->message && *error->message ? error->message : "the download failed";
+}
+
+void WebKitEngine::OnDownloadFinished(WebKitDownload* download, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  TDownload& state = engine->downloads_[download];
+  if (state.asking) {
+    state.finished = true;
+    return;
+  }
+  const TDownload ended = state;
+  engine->EndDownload(download);
+  if (engine->events_) engine->events_->WebBrowser1FileDownloadEnd(ended.id, ended.error);
+}
+
+void WebKitEngine::EndDownload(WebKitDownload* download) {
+  if (downloads_.erase(download) == 0) return;
+  g_signal_handlers_disconnect_by_data(download, this);
+  g_object_unref(download);
 }

@@ -1,9 +1,14 @@
 // The browser engine of a window on Linux: a WebKitWebView behind the
 // BrowserEngine interface. A page's new window is another WebKitEngine,
-// created related to its opener so the page can load into it.
+// created related to its opener so the page can load into it. The files its
+// pages send go where the window's form says; an engine that goes cancels
+// those still arriving.
 #pragma once
 
 #include <webkit2/webkit2.h>
+
+#include <map>
+#include <string>
 
 #include "forms/browser_engine.h"
 
@@ -42,9 +47,23 @@ class WebKitEngine : public BrowserEngine {
   static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self);
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                  WebKitPolicyDecisionType type, gpointer self);
+  static void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self);
+  static gboolean OnDecideDestination(WebKitDownload* download, const gchar* suggested, gpointer self);
+  static void OnDownloadData(WebKitDownload* download, guint64, gpointer self);
+  static void OnDownloadFailed(WebKitDownload* download, GError* error, gpointer self);
+  static void OnDownloadFinished(WebKitDownload* download, gpointer self);
   void CommandStates();
   bool IsStackPage(const std::string& address) const;
   void GrantPrivileges(bool granted);
+
+  // A download of this view's pages, from its start to its end.
+  struct TDownload {
+    int id = 0;
+    bool asking = false;    // the save dialog is open
+    bool finished = false;  // it ended while the dialog was open
+    std::string error;      // why it failed, when it did
+  };
+  void EndDownload(WebKitDownload* download);
 
   WebKitUserContentManager* content_;
   WebKitWebView* view_;
@@ -54,4 +73,5 @@ class WebKitEngine : public BrowserEngine {
   bool silent_ = false;
   // The page shown is one of the stack's, or there is none yet.
   bool stackPageShown_ = true;
+  std::map<WebKitDownload*, TDownload> downloads_;
 };
