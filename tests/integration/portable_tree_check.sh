@@ -29,8 +29,14 @@ if [ ! -x "$root/usr/bin/ldd" ]; then
   echo "building a bare Debian 12 in $root (once)"
   rm -rf "$root.part"
   started=$SECONDS
-  mmdebstrap --variant=minbase --quiet bookworm "$root.part" http://deb.debian.org/debian </dev/null &&
-    mv "$root.part" "$root" || { rm -rf "$root.part"; echo "FAILED: mmdebstrap" >&2; exit 1; }
+  # The archive is on the network: a download that breaks off is tried again.
+  for attempt in 1 2 3; do
+    mmdebstrap --variant=minbase --quiet bookworm "$root.part" http://deb.debian.org/debian </dev/null && break
+    rm -rf "$root.part"
+    echo "mmdebstrap failed (attempt $attempt of 3)" >&2
+    sleep 10
+  done
+  [ -d "$root.part" ] && mv "$root.part" "$root" || { rm -rf "$root.part"; echo "FAILED: mmdebstrap" >&2; exit 1; }
   echo "built in $((SECONDS - started)) s"
 fi
 flock -u 9
