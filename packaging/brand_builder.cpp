@@ -138,6 +138,16 @@ class CopyUnderConstruction {
   const std::string& Folder() const { return folder_; }
   std::string Path(const std::string& name) const { return Join(folder_, name); }
 
+  // A folder of the copy, made before anything is copied into it: the
+  // shell's copy would otherwise name a lone source after it.
+  std::string NewFolder(const std::string& name) const {
+    const std::string folder = Path(name);
+    std::error_code ec;
+    if (!fs::create_directory(U8Path(folder), ec) && !THi::DirectoryExists(folder))
+      throw EHiError("Unable to write to the output folder " + output_ + ": " + ec.message() + ".");
+    return folder;
+  }
+
   // Moves every entry into the output folder, the program file last, so a
   // file named like the copy's program always comes with the rest.
   void Complete() {
@@ -255,7 +265,7 @@ void BuildBrandedCopy(const TBrandedCopy& copy) {
 
   CopyTree(plan.binSource, building.Folder(), building.Path("bin"));
   if (!plan.dataRoot.empty()) {
-    const std::string data = building.Path("data");
+    const std::string data = building.NewFolder("data");
     const DatabasePause pause(copy);
     for (const std::string& source : plan.dataSources) CopyTree(source, data, data);
     // The Aria engine's control file and log go along: tables copied
@@ -263,7 +273,7 @@ void BuildBrandedCopy(const TBrandedCopy& copy) {
     for (const std::string& name : THi::ListFiles(plan.dataRoot))
       if (name.rfind("aria_log", 0) == 0) CopyTree(Join(plan.dataRoot, name), data, data);
   }
-  const std::string www = building.Path("www");
+  const std::string www = building.NewFolder("www");
   CopyTree(Join(plan.wwwSource, "*"), www, www);
   building.Complete();
 
