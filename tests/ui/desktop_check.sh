@@ -580,15 +580,15 @@ elsewhere=
 
 section_nodesktop() {
 echo "== a display, but no desktop module"
-tree=$work/seven
-make_tree "$tree" "$(config "Bare Test" 18422)"
+tree=$work/eight
+make_tree "$tree" "$(config "Bare Test" 18424)"
 rm -r "$tree/bin/desktop"
 rm -f "$work/opened"
 start "$tree"
-check "it serves" within 60 'curl -sf http://127.0.0.1:18422/ >/dev/null'
-check "it says where it runs" within 10 'grep -q "^Bare Test is running at http://127.0.0.1:18422$" "$work/out"'
+check "it serves" within 60 'curl -sf http://127.0.0.1:18424/ >/dev/null'
+check "it says where it runs" within 10 'grep -q "^Bare Test is running at http://127.0.0.1:18424$" "$work/out"'
 check "and why there is no window" grep -q "^Bare Test has no window of its own: its desktop module bin/desktop/lodestack-gtk.so is missing" "$work/out"
-check "the start page goes to the web browser" within 10 'grep -qx "http://127.0.0.1:18422" "$work/opened"'
+check "the start page goes to the web browser" within 10 'grep -qx "http://127.0.0.1:18424" "$work/opened"'
 check "no window opened" test -z "$(xdotool search --onlyvisible --pid "$launcher" 2>/dev/null)"
 kill -TERM "$launcher"
 check "SIGTERM ends it" ended 30
@@ -600,7 +600,7 @@ section_files() {
 echo "== files in and out of the window: downloads ask where to save, uploads pick files"
 need tesseract xclip md5sum
 tree=$work/files
-make_tree "$tree" "$(config "Files Test" 18422)"
+make_tree "$tree" "$(config "Files Test" 18426)"
 home=$work/home saved=$work/saved
 mkdir -p "$home" "$saved"
 head -c 5242880 /dev/urandom >"$tree/www/big.bin"
@@ -646,7 +646,7 @@ choose() {  # choose <dialog title> <path>
 HOME=$home GSETTINGS_BACKEND=memory start "$tree"
 check "the window opens" wait_title "Files Test" 60
 sleep 1
-go_to "http://127.0.0.1:18422/big.php"
+go_to "http://127.0.0.1:18426/big.php"
 check "an attachment opens the save dialog" within 20 has_title "'Save File'"
 sleep 1
 shot save-dialog
@@ -664,7 +664,7 @@ header('Content-Disposition: attachment; filename="slow.bin"');
 header('Content-Length: ' . 20 * 65536);
 for ($i = 0; $i < 20; $i++) { echo str_repeat(chr(65 + $i), 65536); flush(); usleep(250000); }
 PHP
-go_to "http://127.0.0.1:18422/slow.php"
+go_to "http://127.0.0.1:18426/slow.php"
 choose "Save File" "$saved/slow.bin"
 sleep 1.5
 # The progress bar over the status bar's second panel, filled with the theme's blue.
@@ -676,7 +676,7 @@ check "then where it went" within 20 says "'Saved slow.bin to */saved'"
 check "with the whole file" test "$(stat -c %s "$saved/slow.bin" 2>/dev/null)" = 1310720
 rm "$saved/slow.bin"
 
-go_to "http://127.0.0.1:18422/big.php"
+go_to "http://127.0.0.1:18426/big.php"
 within 20 has_title "'Save File'"
 sleep 0.5
 xdotool key Escape
@@ -694,7 +694,7 @@ if [ "$(id -u)" -eq 0 ]; then
 else
   chmod 555 "$refused"
 fi
-go_to "http://127.0.0.1:18422/big.php"
+go_to "http://127.0.0.1:18426/big.php"
 choose "Save File" "$refused/big-report.bin"
 check "a folder without write permission is said" within 20 says "'Could not save big-report.bin to */refused: *'"
 shot refused
@@ -710,7 +710,7 @@ flush();
 usleep(200000);
 posix_kill(posix_getpid(), 9);  // the server breaks off
 PHP
-go_to "http://127.0.0.1:18422/broken.php"
+go_to "http://127.0.0.1:18426/broken.php"
 choose "Save File" "$saved/broken.bin"
 check "a server breaking off is said" within 30 says "'Could not save broken.bin to */saved: *'"
 shot broken
@@ -720,7 +720,7 @@ if [ "$(id -u)" -eq 0 ]; then
   full=$work/full
   mkdir -p "$full"
   mount -t tmpfs -o size=1m tmpfs "$full" && mounts+=("$full")
-  go_to "http://127.0.0.1:18422/big.php"
+  go_to "http://127.0.0.1:18426/big.php"
   choose "Save File" "$full/big-report.bin"
   check "a full disk is said" within 30 says "'Could not save big-report.bin to */full: *'"
   shot full
@@ -734,7 +734,7 @@ HTML
 cat >"$tree/www/fetch.html" <<'HTML'
 <title>Fetching</title><script>setTimeout(function () { location.href = 'big.php'; }, 500);</script>
 HTML
-go_to "http://127.0.0.1:18422/popup-download.html"
+go_to "http://127.0.0.1:18426/popup-download.html"
 check "a popup's download opens the save dialog too" wait_title Fetching
 popup=$(window_titled Fetching)
 choose "Save File" "$saved/from-popup.bin"
@@ -764,8 +764,8 @@ $sum = 'SELECT COUNT(*), MD5(GROUP_CONCAT(id, note ORDER BY id)) FROM %s.notes';
 echo implode(' ', $db->query(sprintf($sum, 'exportme'))->fetch_row()), ' | ',
      implode(' ', $db->query(sprintf($sum, 'reimported'))->fetch_row() ?? ['none']);
 PHP
-  curl -s "http://127.0.0.1:18422/exportme.php"
-  go_to "http://127.0.0.1:18422/phpmyadmin/index.php?route=/database/export&db=exportme"
+  curl -s "http://127.0.0.1:18426/exportme.php"
+  go_to "http://127.0.0.1:18426/phpmyadmin/index.php?route=/database/export&db=exportme"
   # The export form's button: the lowest "Export" on the page (above it are
   # the tab and the legend).
   export_button() {
@@ -777,7 +777,7 @@ PHP
   click "${bx:-0}" "${by:-0}"
   check "its Export asks where to save the dump" choose "Save File" "$saved/exportme.sql"
   check "the dump arrives" within 30 'grep -q "^CREATE TABLE .notes." "$saved/exportme.sql" 2>/dev/null'
-  sums=$(curl -s "http://127.0.0.1:18422/reimport.php?file=$saved/exportme.sql")
+  sums=$(curl -s "http://127.0.0.1:18426/reimport.php?file=$saved/exportme.sql")
   # rows and a digest of them, in the exported database and in the new one
   check "and re-imports into a new database ($sums)" eval '[[ "$sums" == "50 "* ]] && [ "${sums% | *}" = "${sums#* | }" ]'
   check "the status bar names the dump" says "Saved exportme.sql to */saved"
@@ -805,7 +805,7 @@ mkdir -p "$work/up"
 head -c 1048576 /dev/urandom >"$work/up/one.bin"
 head -c 70000 /dev/urandom >"$work/up/two.bin"
 report() { echo "$(basename "$1") $(stat -c %s "$1") $(md5sum <"$1" | cut -d' ' -f1)"; }
-go_to "http://127.0.0.1:18422/upload.php"
+go_to "http://127.0.0.1:18426/upload.php"
 check "a page with a file input" wait_title Upload
 click 640 650  # below the popup
 check "the input opens the file chooser" within 20 has_title "'Select File'"
@@ -814,7 +814,7 @@ shot upload-chooser
 xdotool key ctrl+l
 choose "Select File" "$work/up/one.bin"
 check "the chosen file reaches the page, whole" wait_title "got $(report "$work/up/one.bin")"
-go_to "http://127.0.0.1:18422/upload.php?multiple"
+go_to "http://127.0.0.1:18426/upload.php?multiple"
 wait_title Upload
 click 640 650
 check "an input that takes several files opens the chooser for several" within 20 has_title "'Select Files'"
