@@ -28,6 +28,8 @@ class TfrmMain : public TBrowserForm, public TMainRun {
  public:
   explicit TfrmMain(MainView* view = nullptr);
   ~TfrmMain() override;
+  // The view, when it is made after the form (the servers start first).
+  void AttachView(MainView* view);
 
   std::string FFavoritesFile;
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "util/hi.h"
+#include "util/quit_signals.h"
 #include "views/gtk/about_box.h"
 #include "views/gtk/popup_window.h"
 #include "views/gtk/program_icon.h"
@@ -62,6 +63,7 @@ GtkMainWindow::GtkMainWindow()
   sources_[0] = g_unix_signal_add(SIGTERM, OnQuitSignal, this);
   sources_[1] = g_unix_signal_add(SIGINT, OnQuitSignal, this);
   sources_[2] = g_unix_signal_add(SIGHUP, OnQuitSignal, this);
+  ReleaseQuitSignals();
   sources_[3] = g_timeout_add(500, OnMessageTick, this);
   sources_[4] = g_timeout_add(1000, OnMediumCheck, this);
 }
