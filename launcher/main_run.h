@@ -67,7 +67,7 @@ class TMainRun {
   // The caller ends the process afterwards.
   void FormDestroy();
 
-  // While the stack runs, about twice a second: a server that has ended
+  // While the stack runs, at least once a second: a server that has ended
   // unasked is told (ServerEnded) and started again if the user wants it.
   void WatchServers();
   // Stops the database server cleanly (Rebrand copies its data meanwhile);
