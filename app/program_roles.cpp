@@ -11,6 +11,7 @@
 #include "util/child_guard.h"
 #include "util/hi.h"
 #include "util/message_pump.h"
+#include "util/quit_signals.h"
 
 ProgramRoles::ProgramRoles(TDesktop desktop) : desktop_(std::move(desktop)) {}
 
@@ -54,7 +55,12 @@ void ProgramRoles::Relaunch() { RelaunchSelf(); }
 
 // The application window: the desktop's main window, or without a window
 // (no display, no desktop) the background view. The start hook sees it first.
+// The servers start before it: loading the toolkit and the browser engine
+// and building the window take as long as the servers take to come up.
 void ProgramRoles::InitializeApplication() {
+  HoldQuitSignals();
+  form_ = std::make_unique<TfrmMain>();
+  form_->StartServers();
   view_ = desktop_.CreateMainView ? desktop_.CreateMainView() : nullptr;
   if (!view_) view_ = CreateBackgroundView(desktop_.WhyNoWindow ? desktop_.WhyNoWindow() : std::string());
   RunStartHook(*view_);
@@ -64,7 +70,8 @@ void ProgramRoles::InitializeApplication() {
 void ProgramRoles::RunInteractive() {
   if (!view_) InitializeApplication();
   MainView& view = *view_;
-  TfrmMain form(&view);
+  TfrmMain& form = *form_;
+  form.AttachView(&view);
   view.Attach(form);
   form.QuitApplication = [&view] { view.QuitApplication(); };
   form.FormCreate();

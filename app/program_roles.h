@@ -6,6 +6,7 @@
 #include <string>
 
 #include "forms/desktop.h"
+#include "forms/main_form.h"
 #include "launcher/entry.h"
 
 class ProgramRoles : public EntryRoles {
@@ -29,6 +30,7 @@ class ProgramRoles : public EntryRoles {
  private:
   TDesktop desktop_;
   std::unique_ptr<MainView> view_;  // the application's window, once initialised
+  std::unique_ptr<TfrmMain> form_;  // the run, whose servers start before the window
   // Not 0 once a mode has failed: the process ends with it.
   int exitCode_ = 0;
 };

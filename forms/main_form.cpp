@@ -15,6 +15,12 @@ TfrmMain::TfrmMain(MainView* view)
         MainWindowView* window = Window();
         return window ? window->CreatePopup(form, opener) : nullptr;
       }) {
+  AttachView(view);
+}
+
+void TfrmMain::AttachView(MainView* view) {
+  FMainView = view;
+  SetRunView(view);
   SetView(Window());
   if (MainWindowView* window = Window()) window->Engine().SetEvents(this);
 }

@@ -17,7 +17,7 @@ class MainWindowView;
 
 // What reaches the main window besides its widgets' events.
 enum class TWindowMessage {
-  kAny,               // any message, at least twice a second: the tray icon is
+  kAny,               // any message, at least once a second: the tray icon is
                       // created once a tray exists, the servers are watched
   kMinimized,         // the window was minimised
   kQueryEndSession,   // the session ends (log-off, shut-down)
@@ -28,6 +28,8 @@ class TfrmMain : public TBrowserForm, public TMainRun {
  public:
   explicit TfrmMain(MainView* view = nullptr);
   ~TfrmMain() override;
+  // The view, when it is made after the form (the servers start first).
+  void AttachView(MainView* view);
 
   std::string FFavoritesFile;
 

@@ -4,6 +4,8 @@
 // window (TfrmMain) is built on it; without a window the run is the same.
 #pragma once
 
+#include <chrono>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -50,17 +52,22 @@ class TMainRun {
   // Asks the application to end; the shut-down follows.
   std::function<void()> QuitApplication = [] {};
 
-  // The start-up: single instance, environment, configuration, servers,
-  // then the site. An error ends it at the failing step (the view reports it).
-  // A web server that does not come up is told (StartFailed), everything
-  // started is stopped, FExitCode is set and the application quits.
+  // The start-up's first half, which needs no view: single instance,
+  // environment, configuration, the splash, the database server and the web
+  // server. The window can then be built while the servers come up.
+  // An error ends it at the failing step; FormCreate reports it.
+  void StartServers();
+  // The start-up: StartServers (unless it ran), then the wait for the web
+  // server and the site. An error ends it at the failing step (the view
+  // reports it). A web server that does not come up is told (StartFailed),
+  // everything started is stopped, FExitCode is set and the application quits.
   void FormCreate();
   // The shut-down: ends every process the run started and removes the work
   // files; runs once, also when a message that arrives meanwhile asks again.
   // The caller ends the process afterwards.
   void FormDestroy();
 
-  // While the stack runs, about twice a second: a server that has ended
+  // While the stack runs, at least once a second: a server that has ended
   // unasked is told (ServerEnded) and started again if the user wants it.
   void WatchServers();
   // Stops the database server cleanly (Rebrand copies its data meanwhile);
@@ -123,6 +130,8 @@ class TMainRun {
   virtual void ShutDownBegins() {}
 
   void ProcessMessages();
+  // The view arrives after StartServers when the servers start first.
+  void SetRunView(RunView* view) { FRunView = view; }
 
  private:
   void StartDatabase();
@@ -138,6 +147,11 @@ class TMainRun {
   void StopDatabase();
 
   RunView* FRunView;
+  bool FServersStarted = false;  // StartServers has run
+  bool FTitleRead = false;       // AppName holds the configured title
+  std::exception_ptr FStartFailure;  // what ended StartServers early
+  std::string FNotice;               // a helper's notice, shown once started
+  std::chrono::steady_clock::time_point FWebServerLaunched;
   bool FWatching = false;
   bool FShuttingDown = false;
 };

@@ -1,8 +1,10 @@
 // TfrmMain's start-up and shut-down: the order in which the run comes up and
 // goes down again.
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #include "launcher/config.h"
 #include "launcher/main_run.h"
@@ -68,7 +70,9 @@ void TMainRun::ProcessMessages() {
   if (FRunView) FRunView->ProcessMessages();
 }
 
-void TMainRun::FormCreate() {
+void TMainRun::StartServers() {
+  if (FServersStarted) return;
+  FServersStarted = true;
   if (!THi::CreateInstanceMutex(THi::GetInstanceHash())) THi::KillSelf();
   try {
     THi::SetPhprcEnv();
@@ -81,11 +85,10 @@ void TMainRun::FormCreate() {
     FConfigIni = PrepareConfigIni();
     FBrandIni = WriteDefaultBrandIni();
     AppName = ReadConfig("title");
-    if (FRunView) FRunView->SetTitle(AppName);
-    TitleApplied();
+    FTitleRead = true;
     THi::SetEnvVar("SERVER_APPNAME", AppName);
     // Not for the servers: the notice is this run's to show.
-    const std::string notice = TakeNotice();
+    FNotice = TakeNotice();
 
     FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash " + QuoteArgument(FConfigIni), "",
                                  kShowNormal, TChildTie::kEndWithLauncher);
@@ -95,6 +98,20 @@ void TMainRun::FormCreate() {
     FHttpPort = StrToInt(ReadConfig("port"));
     FHttpPort = THi::FindFreePort(FHttpPort, ReadConfig("ip") == "127.0.0.1");
     StartWebServer();
+  } catch (const std::exception&) {
+    // Told by FormCreate, once there is a view to tell it.
+    FStartFailure = std::current_exception();
+  }
+}
+
+void TMainRun::FormCreate() {
+  StartServers();
+  try {
+    if (FTitleRead) {
+      if (FRunView) FRunView->SetTitle(AppName);
+      TitleApplied();
+    }
+    if (FStartFailure) std::rethrow_exception(std::exchange(FStartFailure, nullptr));
     if (const std::string failure = WaitForWebServer(); !failure.empty()) {
       FailStartUp(failure);
       return;
@@ -110,7 +127,7 @@ void TMainRun::FormCreate() {
     if (FRunView) FRunView->OpenHome(HomeAddress(FHttpPort));
     ShowHome(HomeAddress(FHttpPort));
     FStarted = true;
-    if (!notice.empty()) ShowNotice(notice);
+    if (!FNotice.empty()) ShowNotice(FNotice);
     // A database server that failed while the web server came up is told now.
     WatchServers();
   } catch (const std::exception& e) {
@@ -163,23 +180,27 @@ void TMainRun::StartWebServer() {
 // Asked to stop rather than killed when the launcher dies, so that the web
 // server takes its own children down with it.
 void TMainRun::LaunchWebServer() {
+  FWebServerLaunched = Clock::now();
   FApachePid = THi::RunServer(FApacheExe, server_files::ApacheParams(FHttpdConf),
                               TChildTie::kStopWithLauncher, FApacheLog, FHttpPort);
 }
 
 // The web server is ready once it answers on its port. It may end instead,
-// or never answer.
+// or never answer. The poll steps count from its launch: time spent building
+// the window meanwhile is time the first step need not sleep.
 std::string TMainRun::WaitForWebServer() {
   const std::string port = std::to_string(FHttpPort);
   if (FApachePid == 0) {
     return "The web server " + FApacheExe + " could not be started" +
            (THi::FileExists(FApacheExe) ? "." : ": the file is missing.");
   }
-  const auto deadline = Clock::now() + kWebServerLimit;
+  const auto deadline = FWebServerLaunched + kWebServerLimit;
+  auto poll = FWebServerLaunched;
   for (;;) {
     if (!THi::ProcessExists(FApachePid)) return "The web server ended before it answered on port " + port + ".";
     ProcessMessages();
-    Sleep(kWebServerPoll);
+    poll = std::max(poll + kWebServerPoll, Clock::now());
+    std::this_thread::sleep_until(poll);
     if (THi::PortAccepts(FHttpPort)) return {};
     if (Clock::now() >= deadline) {
       return "The web server did not answer on port " + port + " within " +

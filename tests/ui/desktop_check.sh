@@ -492,6 +492,17 @@ check "the servers were not ready yet" test -z "$(window_titled "Splash Test")"
 check "the window opens" wait_title "Splash Test" 60
 check "the splash is gone once the first page has loaded" within 20 '! pgrep -f "^$tree/lodestack splash" >/dev/null'
 stop
+# The servers start while the window is being built: a quit asked for
+# before it shows still stops them and leaves no work folder.
+start "$tree"
+web_server() { pgrep -af "^$tree/bin/Apache/Apache -f" | head -n 1; }
+check "the web server starts before the window shows" within 30 'test -n "$(web_server)" && ! has_title "Splash Test"'
+workdir=$(web_server | sed -n 's/.* -f \(.*\)\/httpd\.conf.*/\1/p')
+kill -TERM "$launcher"
+check "a quit meanwhile ends the run" ended 30
+check "with exit code 0" test "${code:-}" = 0
+check "nothing of it runs" within 20 'nothing_runs "$tree"'
+check "and its work folder is gone" test -n "$workdir" -a ! -e "$workdir"
 convert -size 40x30 xc:'#3080c0' "BMP3:$work/picture.bmp"
 convert -size 60x20 xc:'#c03080' "$work/picture.jpg"
 convert -size 50x44 xc:'#30c080' "$work/picture.png"

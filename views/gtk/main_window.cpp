@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "util/hi.h"
+#include "util/quit_signals.h"
 #include "views/gtk/about_box.h"
 #include "views/gtk/popup_window.h"
 #include "views/gtk/program_icon.h"
@@ -62,8 +63,11 @@ GtkMainWindow::GtkMainWindow()
   sources_[0] = g_unix_signal_add(SIGTERM, OnQuitSignal, this);
   sources_[1] = g_unix_signal_add(SIGINT, OnQuitSignal, this);
   sources_[2] = g_unix_signal_add(SIGHUP, OnQuitSignal, this);
-  sources_[3] = g_timeout_add(500, OnMessageTick, this);
-  sources_[4] = g_timeout_add(1000, OnMediumCheck, this);
+  ReleaseQuitSignals();
+  // Once a second, grouped with the process's other whole-second timers, so
+  // that an idle stack wakes up as seldom as it can and still tells a
+  // stopped server or a removed medium within the second.
+  sources_[3] = g_timeout_add_seconds(1, OnWatchTick, this);
 }
 
 GtkMainWindow::~GtkMainWindow() {
@@ -250,13 +254,9 @@ gboolean GtkMainWindow::OnActivate(GtkWidget*, GdkEvent*, gpointer self) {
   return FALSE;
 }
 
-gboolean GtkMainWindow::OnMessageTick(gpointer self) {
-  auto* window = static_cast<GtkMainWindow*>(self);
-  if (window->form_) window->form_->WndProc(TWindowMessage::kAny);
-  return G_SOURCE_CONTINUE;
-}
-
-gboolean GtkMainWindow::OnMediumCheck(gpointer self) {
+// What the form does on any message (the tray icon, the server watch) comes
+// with the check of the program file's medium.
+gboolean GtkMainWindow::OnWatchTick(gpointer self) {
   auto* window = static_cast<GtkMainWindow*>(self);
   if (window->form_) window->form_->WndProc(TWindowMessage::kDeviceChange);
   return G_SOURCE_CONTINUE;

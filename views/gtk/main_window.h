@@ -55,8 +55,7 @@ class GtkMainWindow : public MainView, public GtkBrowserView<MainWindowView> {
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
   static gboolean OnActivate(GtkWidget*, GdkEvent*, gpointer self);
-  static gboolean OnMessageTick(gpointer self);
-  static gboolean OnMediumCheck(gpointer self);
+  static gboolean OnWatchTick(gpointer self);
   static gboolean OnSplashTimer(gpointer self);
   static gboolean OnQuitSignal(gpointer self);
   static void OnTrayItem(GtkMenuItem* item, gpointer self);
@@ -73,7 +72,7 @@ class GtkMainWindow : public MainView, public GtkBrowserView<MainWindowView> {
   bool quit_ = false;
   GMainLoop* loop_ = nullptr;
   guint splashTimer_ = 0;
-  guint sources_[5] = {};
+  guint sources_[4] = {};
   GtkDialogServices dialogs_;
 };
 

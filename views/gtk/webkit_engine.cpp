@@ -1,5 +1,7 @@
 #include "views/gtk/webkit_engine.h"
 
+#include <glob.h>
+
 #include <cctype>
 #include <cmath>
 #include <string>
@@ -43,10 +45,24 @@ WebKitUserContentManager* NewContentManager() {
   return manager;
 }
 
+// Without a GPU's render node every frame is drawn by the processor anyway;
+// the engine's compositing would only add a GL renderer in software to it.
+bool OnlySoftwareRendering() {
+  static const bool software = [] {
+    glob_t nodes;
+    const bool none = glob("/dev/dri/renderD*", 0, nullptr, &nodes) != 0;
+    globfree(&nodes);
+    return none;
+  }();
+  return software;
+}
+
 // Each window has its own content manager, so a close message names its
 // window, and its own settings, since the pages' privileges are its own.
 WebKitWebView* NewView(WebKitEngine* opener, WebKitUserContentManager* manager) {
   WebKitSettings* settings = webkit_settings_new();
+  if (OnlySoftwareRendering())
+    webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   WebKitWebView* view = WEBKIT_WEB_VIEW(
       opener ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener->Widget(), "user-content-manager",
                             manager, "settings", settings, nullptr)

@@ -1,0 +1,5 @@
+#include "util/quit_signals.h"
+
+void HoldQuitSignals() {}
+
+void ReleaseQuitSignals() {}
