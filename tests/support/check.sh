@@ -11,12 +11,13 @@ check() {  # check <description> <command...>
 has() { grep -q -- "$2" <<<"$1"; }
 # Waits up to $1 seconds for a condition: a command line, run again each time.
 within() {
-  local limit=$(($1 * 10)) waited=0
+  # By the clock: a slow condition (a screenshot read by OCR) must not
+  # stretch the limit.
+  local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000))
   shift
   until eval "$*"; do
-    [ "$waited" -lt "$limit" ] || return 1
+    [ "${EPOCHREALTIME/./}" -lt "$deadline" ] || return 1
     sleep 0.1
-    waited=$((waited + 1))
   done
 }
 # skip <reason>: this machine cannot run the test (exit code 77). In CI

@@ -781,7 +781,7 @@ PHP
   # the tab and the legend).
   export_button() {
     import -window root png:- | tesseract stdin stdout --psm 11 tsv 2>/dev/null |
-      awk -F'\t' '$12 == "Export" && $8 > 300 {print $7 + $9 / 2, $8 + $10 / 2}' | tail -n 1
+      awk -F'\t' '$12 ~ /^[^[:alnum:]]*Export[^[:alnum:]]*$/ && $8 > 300 {print $7 + $9 / 2, $8 + $10 / 2}' | tail -n 1
   }
   check "phpMyAdmin's export page" within 60 'test -n "$(export_button)"'
   read -r bx by <<<"$(export_button)"
