@@ -105,6 +105,9 @@ std::string QuoteArgument(const std::string& arg) {
 
 std::string QuoteArguments(std::initializer_list<std::string> args) {
   std::string text;
-  for (const std::string& arg : args) text += (text.empty() ? "" : " ") + QuoteArgument(arg);
+  for (const std::string& arg : args) {
+    if (!text.empty()) text += ' ';
+    text += QuoteArgument(arg);
+  }
   return text;
 }
