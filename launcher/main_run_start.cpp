@@ -9,6 +9,7 @@
 #include "launcher/config.h"
 #include "launcher/main_run.h"
 #include "launcher/run_view.h"
+#include "server/server_config.h"
 #include "server/server_files.h"
 #include "util/command_line.h"
 #include "server/server_logs.h"
@@ -82,6 +83,7 @@ void TMainRun::StartServers() {
     THi::SetEnvVar("SERVER_FILEVERSION", product::kFileVersion);
     THi::SetEnvVar("SERVER_APPNAME", AppName);
     FStarted = false;
+    server_config::RefuseUnwritableFolders({THi::GetAppDir(), THi::GetWorkDir()});
     FConfigIni = PrepareConfigIni();
     FBrandIni = WriteDefaultBrandIni();
     AppName = ReadConfig("title");

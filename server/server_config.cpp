@@ -6,6 +6,7 @@
 #include "server/config_quoting.h"
 #include "server/server_files.h"
 #include "util/hi.h"
+#include "util/hi_error.h"
 #include "util/platform.h"
 
 namespace {
@@ -28,19 +29,59 @@ std::string CopyIntoWorkDir(const std::string& folder, const std::string& name) 
   return copy;
 }
 
-// Served on every interface the site is shared, but phpMyAdmin logs in as
-// the database's root user: it answers only requests from this computer,
-// which the web server marks for the pages too.
-std::vector<std::string> LocalOnlyLines(const std::string& documentRoot) {
+// A folder as a pattern that matches it and everything below it, whatever
+// its name holds: a plain folder section would take "[", "*" and "?" for
+// wildcards. The web server compares paths with forward slashes.
+std::string FolderPattern(std::string folder) {
+  std::replace(folder.begin(), folder.end(), platform::kPathDelim, '/');
+  return server_config::ApacheQuoted("^" + server_config::ApacheRegexLiteral(folder) + "(/|$)");
+}
+
+// A folder that answers only requests for the stack's own pages.
+std::vector<std::string> LocalFolderLines(const std::string& folder, const std::string& reason) {
+  std::vector<std::string> lines = {"<DirectoryMatch " + FolderPattern(folder) + ">"};
+  for (const std::string& line : server_files::AccessOnlyWith(server_config::kLocalClientVariable))
+    lines.push_back(line);
+  lines.push_back("ErrorDocument 403 \"" + reason + "\"");
+  lines.push_back("</DirectoryMatch>");
+  return lines;
+}
+
+// Only a request from this computer that also names the stack by one of its
+// own names is the stack's own: a page of another site in the user's
+// browser can point a name of its own at 127.0.0.1, but cannot make the
+// browser send one of these for it. Served on the loopback address only,
+// every other request is refused; shared on the network, only phpMyAdmin
+// and the stack's own pages are. The PHP pages check the same themselves.
+std::vector<std::string> LocalRequestLines(const std::string& documentRoot, const std::string& pagesDir,
+                                           int httpPort, bool loopbackOnly) {
   using server_config::kLocalClientVariable;
+  const std::string local = kLocalClientVariable;
+  const std::string port = std::to_string(httpPort);
   std::vector<std::string> lines = {
-      std::string("SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" ") + kLocalClientVariable + "=1",
-      "<Directory " + server_config::ApacheQuoted(documentRoot + platform::kPathDelim + "phpmyadmin") + ">",
+      "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" " + local + "=1",
+      "SetEnvIf Remote_Addr ^ LODESTACK_OTHER_NAME=1",
+      "SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:" + port + ")?$\" !LODESTACK_OTHER_NAME",
+      "SetEnvIf LODESTACK_OTHER_NAME ^1$ !" + local,
+      // The pages' own check needs the port this run serves on: the one in
+      // a request's Host is the client's to choose.
+      "SetEnvIf Remote_Addr ^ " + std::string(server_config::kHttpPortVariable) + "=" + port,
+      "Alias /lodestack/ " + server_config::ApacheQuoted(pagesDir + platform::kPathDelim),
   };
-  for (const std::string& line : server_files::AccessOnlyWith(kLocalClientVariable)) lines.push_back(line);
-  lines.push_back("ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
-                  "the database and its tools are not shared on the network.\"");
-  lines.push_back("</Directory>");
+  for (const std::string& line : LocalFolderLines(
+           documentRoot + platform::kPathDelim + "phpmyadmin",
+           "phpMyAdmin answers only on the computer that runs the stack: "
+           "the database and its tools are not shared on the network."))
+    lines.push_back(line);
+  for (const std::string& line : LocalFolderLines(
+           pagesDir, "The stack's own pages answer only on the computer that runs the stack, "
+                     "opened as 127.0.0.1, localhost or [::1]."))
+    lines.push_back(line);
+  if (loopbackOnly) {
+    for (const std::string& line : server_files::RefuseOtherNames(
+             kLocalClientVariable, "This stack answers only to its own names: 127.0.0.1, localhost and [::1]."))
+      lines.push_back(line);
+  }
   return lines;
 }
 
@@ -48,16 +89,28 @@ std::vector<std::string> LocalOnlyLines(const std::string& documentRoot) {
 
 namespace server_config {
 
+void RefuseUnwritableFolders(std::initializer_list<std::string> folders) {
+  for (const std::string& folder : folders) {
+    const std::string why = folder.find_first_of("\r\n") != std::string::npos
+                                ? "its name holds a line break"
+                                : server_files::WhyApacheCannotName(folder);
+    if (!why.empty())
+      throw EHiError("The stack cannot run from the folder \"" + folder + "\": " + why +
+                     ", which the web server's configuration cannot hold. Rename the folder or move "
+                     "the stack to another one.");
+  }
+}
+
 std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::string& ip,
                            bool copySiteFromCd) {
   const std::string work = THi::GetWorkDir();
   const std::string file = InWorkDir("httpd.conf");
   const std::string listen = ip == "127.0.0.1" ? "127.0.0.1" : "0.0.0.0";
   std::string documentRoot = THi::GetAppPath() + "www";
+  RefuseUnwritableFolders({documentRoot, binDir, work});
   if (THi::IsCdRom() && copySiteFromCd) documentRoot = CopyIntoWorkDir(documentRoot, "www");
 
   std::vector<std::string> lines = server_files::HttpdPreamble(binDir, work);
-  for (const std::string& line : LocalOnlyLines(documentRoot)) lines.push_back(line);
   for (const std::string& line : {
            "PidFile " + ApacheQuoted(InWorkDir("httpd.pid")),
            "ErrorLog " + ApacheQuoted(InWorkDir("error.log")),
@@ -72,6 +125,10 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
            std::string("AddType application/x-httpd-php .php"),
            std::string("LoadModule rewrite_module mod_rewrite.so"),
        })
+    lines.push_back(line);
+  // After the eleven lines, which load the rewrite module the rules may need.
+  for (const std::string& line :
+       LocalRequestLines(documentRoot, binDir + platform::kPathDelim + "pages", httpPort, listen == "127.0.0.1"))
     lines.push_back(line);
 
   std::string text;
@@ -98,13 +155,15 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
                      PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
   THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
   server_files::WritePhpIniExtras(file, phpDir, mySqlPort, THi::GetWorkDir());
+  THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
   try {
     const std::string sendmail =
         THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));
     // Without the tree's mail program PHP keeps its own default: a command
     // of just " -t" would make every mail() fail.
     if (!sendmail.empty())
-      THi::WriteIniValue(file, "mail function", "sendmail_path", PhpIniQuoted(sendmail + " -t"));
+      THi::WriteIniValue(file, "mail function", "sendmail_path",
+                         PhpIniQuoted(server_files::MailCommand(sendmail)));
   } catch (const std::exception&) {
   }
   return file;

@@ -3,22 +3,38 @@
 // the path of the file it wrote; a file that cannot be written raises EHiError.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace server_config {
 
-// Set by the web server for requests from this computer (a loopback
-// address): phpMyAdmin answers only those, and the stack's pages show their
-// database details only to them.
+// Set by the web server for the stack's own requests: from this computer (a
+// loopback address), naming the stack by one of its own names (127.0.0.1,
+// localhost, [::1], with no port or this run's). phpMyAdmin and the pages
+// under /lodestack/ answer only those, and the start and help pages show
+// their database details only to them.
 inline constexpr char kLocalClientVariable[] = "LODESTACK_LOCAL_CLIENT";
+// The port this run serves on, for the pages' own check of the Host.
+inline constexpr char kHttpPortVariable[] = "LODESTACK_HTTP_PORT";
+// The php.ini key naming the folder of the stack's own pages, where every
+// page finds local.php, the PHP half of the rule above.
+inline constexpr char kPagesSetting[] = "lodestack.pages";
+
+// Raises EHiError, naming the folder, when a folder's name cannot be written
+// into the servers' configurations so that they read it back as it is. The
+// launcher asks before it starts anything: a server never serves another folder.
+void RefuseUnwritableFolders(std::initializer_list<std::string> folders);
 
 // The web server's configuration, listening on `ip` ("127.0.0.1" means the
 // loopback address only, anything else all interfaces) and `httpPort`. On a
 // CD-ROM with `copySiteFromCd`, the site is copied into the work folder and
-// served from there. The site's folder "phpmyadmin" answers only this computer.
+// served from there. The site's folder "phpmyadmin" and the bin folder's
+// "pages" (as /lodestack/) answer only the stack's own requests; served on
+// loopback only, every other request is refused before any PHP runs.
 std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::string& ip,
                            bool copySiteFromCd);
-// The template php.ini of the bin folder with the paths and the database port of this run.
+// The template php.ini of the bin folder with the paths and the database port
+// of this run, and the folder of the stack's own pages (kPagesSetting).
 std::string WritePhpIni(const std::string& binDir, int mySqlPort);
 // The database server's options; on a CD-ROM the data folder is copied into
 // the work folder and used from there.

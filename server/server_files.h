@@ -22,6 +22,13 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
 // The access rules, inside a folder's section, that admit only requests
 // carrying the environment variable.
 std::vector<std::string> AccessOnlyWith(const std::string& variable);
+// Lines that refuse, with the reason, every request not carrying the variable.
+std::vector<std::string> RefuseOtherNames(const std::string& variable, const std::string& reason);
+// Why this platform's web server cannot be given the folder's name as it is;
+// empty when it can.
+std::string WhyApacheCannotName(const std::string& folder);
+// PHP's command for the mail program.
+std::string MailCommand(const std::string& sendmail);
 // The web server's command line after the program.
 std::string ApacheParams(const std::string& httpdConf);
 // Keys the database server needs besides the shared four.

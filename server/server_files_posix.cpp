@@ -51,6 +51,8 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
       "LoadModule mime_module mod_mime.so",
       "LoadModule dir_module mod_dir.so",
       "LoadModule setenvif_module mod_setenvif.so",
+      "LoadModule alias_module mod_alias.so",
+      server_config::kApacheDollarDefine,
   };
   for (const std::string& line : RunAsLines()) lines.push_back(line);
   return lines;
@@ -59,6 +61,19 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
 std::vector<std::string> AccessOnlyWith(const std::string& variable) {
   return {"Require env " + variable};
 }
+
+// A name the server does not serve is answered as misdirected, before any
+// page or PHP runs.
+std::vector<std::string> RefuseOtherNames(const std::string& variable, const std::string& reason) {
+  return {"RewriteEngine On", "RewriteCond %{ENV:" + variable + "} !=1", "RewriteRule ^ - [R=421,L]",
+          "ErrorDocument 421 \"" + reason + "\""};
+}
+
+// Apache 2.4 can be given any name but one with a line break.
+std::string WhyApacheCannotName(const std::string&) { return {}; }
+
+// PHP hands the command to the shell.
+std::string MailCommand(const std::string& sendmail) { return server_config::ShellQuoted(sendmail) + " -t"; }
 
 // In the foreground the web server stays our child instead of detaching.
 std::string ApacheParams(const std::string& httpdConf) {

@@ -25,6 +25,24 @@ std::vector<std::string> AccessOnlyWith(const std::string& variable) {
   return {"Order Deny,Allow", "Deny from all", "Allow from env=" + variable};
 }
 
+// This server has no answer for a misdirected request: it refuses them as forbidden.
+std::vector<std::string> RefuseOtherNames(const std::string& variable, const std::string& reason) {
+  std::vector<std::string> lines = {"<Location />"};
+  for (const std::string& line : AccessOnlyWith(variable)) lines.push_back(line);
+  lines.push_back("ErrorDocument 403 \"" + reason + "\"");
+  lines.push_back("</Location>");
+  return lines;
+}
+
+// This server expands "${NAME}" from the environment and has no way of
+// writing it literally.
+std::string WhyApacheCannotName(const std::string& folder) {
+  return folder.find("${") == std::string::npos ? std::string() : "its name holds \"${\"";
+}
+
+// The mail program has a short path, which holds no blank.
+std::string MailCommand(const std::string& sendmail) { return sendmail + " -t"; }
+
 std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 
 // The database server writes its errors to a file of its own choosing

@@ -8,11 +8,18 @@
 #include "server/server_config.h"
 #include "server/server_files.h"
 #include "support/test_support.h"
+#include "util/hi_error.h"
 #include "util/platform.h"
 
 namespace {
 
 using test::kSep;
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
 
 // A run whose configuration sits in a temporary folder. The work folder is
 // made private to the test (through the temporary folder's variables), since
@@ -49,13 +56,22 @@ class ServerConfigTest : public test::TempFolderTest {
     return lines;
   }
 
-  // The last eleven lines are the ones both platforms share (empty ones when
-  // the file is shorter, so that the comparisons fail rather than crash).
+  // The eleven lines both platforms share, from the PidFile line on (empty
+  // ones when the file is shorter, so that the comparisons fail rather than crash).
   std::vector<std::string> SharedLines() {
     std::vector<std::string> lines = HttpdLines();
-    EXPECT_GE(lines.size(), 11u);
-    if (lines.size() < 11) lines.insert(lines.begin(), 11 - lines.size(), std::string());
-    return {lines.end() - 11, lines.end()};
+    const auto first = std::find_if(lines.begin(), lines.end(),
+                                    [](const std::string& line) { return line.rfind("PidFile ", 0) == 0; });
+    std::vector<std::string> shared(first, lines.end());
+    EXPECT_GE(shared.size(), 11u);
+    shared.resize(11);
+    return shared;
+  }
+  // The lines after them: the rules for the stack's own requests.
+  std::vector<std::string> LocalRequestLines() {
+    std::vector<std::string> lines = HttpdLines();
+    const auto first = std::find(lines.begin(), lines.end(), "LoadModule rewrite_module mod_rewrite.so");
+    return {first == lines.end() ? first : first + 1, lines.end()};
   }
 
   std::vector<std::unique_ptr<test::ScopedEnv>> env_;
@@ -109,6 +125,20 @@ TEST(ConfigQuoting, EachServerReadsTheValueBackAsWritten) {
   EXPECT_EQ(ApacheQuoted(R"(\\server\share\n)"), R"("\\\server\share\n")");
   EXPECT_EQ(PhpIniQuoted(R"(C:\x\$Output$\${HOME}\"q)"), R"("C:\x\\$Output$\\\${HOME}\\\"q")");
   EXPECT_EQ(MySqlQuoted(R"(/a\new\x\'s\bin)"), R"("/a\\new\x\\'s\\bin")");
+}
+
+// What each server would otherwise read as something else: Apache's "${",
+// a line break in my.ini, the characters of a pattern, the shell's quote.
+TEST(ConfigQuoting, NoFolderNameBecomesAVariableAPatternOrAnotherLine) {
+  using namespace server_config;
+  EXPECT_EQ(ApacheQuoted("/t/site${HOME}x$"), "\"/t/site${LODESTACK_DOLLAR}{HOME}x$\"");
+  EXPECT_EQ(ApacheQuoted("${${"), "\"${LODESTACK_DOLLAR}{${LODESTACK_DOLLAR}{\"");
+  EXPECT_EQ(ApacheRegexLiteral("/t/stack [copy]/a*b?c.d(e)|f^g+h{i}\\j"),
+            "/t/stack \\[copy\\]/a\\*b\\?c\\.d\\(e\\)\\|f\\^g\\+h\\{i\\}\\\\j");
+  EXPECT_EQ(ApacheRegexLiteral("o'brien/50% off/a;b #c"), "o'brien/50% off/a;b #c");
+  EXPECT_EQ(MySqlQuoted("/a\nb\rc;d #e"), "\"/a\\nb\\rc;d #e\"");
+  EXPECT_EQ(PhpIniQuoted("/a\nb"), "\"/a\nb\"") << "PHP takes a line break inside quotes as it is";
+  EXPECT_EQ(ShellQuoted("/t/o'brien/$x `y`/sendmail"), "'/t/o'\\''brien/$x `y`/sendmail'");
 }
 
 TEST_F(ServerConfigTest, ASecondGenerationReplacesTheWholeFile) {
@@ -173,25 +203,81 @@ TEST_F(ServerConfigTest, PhpIniNamesTheMailProgramWhenThereIsOne) {
   test::WriteFile(sendmail, "mail");
   const std::string file = form_.WritePhpIni();
   EXPECT_EQ(THi::ReadIniValue(file, "mail function", "sendmail_path"),
-            THi::GetShortPath(sendmail) + " -t");
+            server_files::MailCommand(THi::GetShortPath(sendmail)));
+  // The pages find the rule for the stack's own requests beside the programs.
+  EXPECT_EQ(THi::ReadIniValue(file, "Lodestack", server_config::kPagesSetting),
+            form_.FBinDir + kSep + "pages");
+}
+
+// The stack's own requests: phpMyAdmin's folder and the stack's pages, as
+// patterns that match the folder even where its name holds "[", answer only
+// them; on loopback only, nothing else is served at all.
+TEST_F(ServerConfigTest, OnlyTheStacksOwnRequestsReachItsToolsAndOnLoopbackAnything) {
+  form_.FBinDir = Path("bin [x]");
+  const std::string shared = Joined(LocalRequestLines());
+  const auto pattern = [](std::string folder) {
+    std::replace(folder.begin(), folder.end(), kSep, '/');
+    return "<DirectoryMatch \"^" + server_config::ApacheRegexLiteral(folder) + "(/|$)\">";
+  };
+  EXPECT_NE(shared.find("SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:81)?$\""),
+            std::string::npos) << shared;
+  EXPECT_NE(shared.find(pattern(THi::GetAppPath() + "www" + kSep + "phpmyadmin")), std::string::npos) << shared;
+  EXPECT_NE(shared.find(pattern(form_.FBinDir + kSep + "pages")), std::string::npos) << shared;
+  EXPECT_NE(shared.find("Alias /lodestack/ \"" + form_.FBinDir + kSep + "pages" + kSep + "\""),
+            std::string::npos);
+  EXPECT_NE(shared.find("LODESTACK_HTTP_PORT=81"), std::string::npos);
+  const std::string refusal = "answers only to its own names";
+  EXPECT_NE(shared.find(refusal), std::string::npos) << "served on loopback only";
+  form_.WriteConfig("ip", "all");
+  EXPECT_EQ(Joined(LocalRequestLines()).find(refusal), std::string::npos) << "shared";
+}
+
+TEST_F(ServerConfigTest, AFolderNameNoServerCanReadBackIsRefusedByName) {
+  try {
+    server_config::RefuseUnwritableFolders({Path("fine"), Path("two\nlines")});
+    ADD_FAILURE() << "a line break was written";
+  } catch (const EHiError& e) {
+    EXPECT_NE(std::string(e.what()).find("\"" + Path("two\nlines") + "\": its name holds a line break"),
+              std::string::npos) << e.what();
+  }
+  EXPECT_NO_THROW(server_config::RefuseUnwritableFolders({Path("o'brien 50% a;b #c [copy]")}));
+  form_.FBinDir = Path("bin\r");
+  EXPECT_THROW(form_.WriteHttpdConf(), EHiError);
 }
 
 #if defined(_WIN32)
 TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
   form_.FBinDir = "C:\\S\\bin";
   std::vector<std::string> lines = HttpdLines();
-  // Before them, the rules that keep phpMyAdmin to this computer.
-  const std::vector<std::string> localOnly(lines.begin(), lines.end() - std::min<std::size_t>(lines.size(), 11));
-  EXPECT_EQ(localOnly, (std::vector<std::string>{
-                           "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" LODESTACK_LOCAL_CLIENT=1",
-                           "<Directory \"" + THi::GetAppPath() + "www\\phpmyadmin\">", "Order Deny,Allow",
-                           "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
-                           "ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
-                           "the database and its tools are not shared on the network.\"",
-                           "</Directory>"}));
-  lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(localOnly.size()));
-  ASSERT_EQ(lines.size(), 11u);
+  ASSERT_EQ(lines.size(), 11u + LocalRequestLines().size()) << "the eleven lines come first";
   EXPECT_EQ(lines[8], "LoadModule php5_module \"C:\\S\\bin\\php\\php5apache.dll\"");
+  // After them, this server's own directives for the stack's own requests.
+  std::string www = THi::GetAppPath() + "www";
+  std::replace(www.begin(), www.end(), '\\', '/');
+  EXPECT_EQ(LocalRequestLines(),
+            (std::vector<std::string>{
+                "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" LODESTACK_LOCAL_CLIENT=1",
+                "SetEnvIf Remote_Addr ^ LODESTACK_OTHER_NAME=1",
+                "SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:81)?$\" !LODESTACK_OTHER_NAME",
+                "SetEnvIf LODESTACK_OTHER_NAME ^1$ !LODESTACK_LOCAL_CLIENT",
+                "SetEnvIf Remote_Addr ^ LODESTACK_HTTP_PORT=81",
+                "Alias /lodestack/ \"C:\\S\\bin\\pages\\\\\"",
+                "<DirectoryMatch \"^" + server_config::ApacheRegexLiteral(www) + "/phpmyadmin(/|$)\">",
+                "Order Deny,Allow", "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                "ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
+                "the database and its tools are not shared on the network.\"",
+                "</DirectoryMatch>",
+                "<DirectoryMatch \"^C:/S/bin/pages(/|$)\">",
+                "Order Deny,Allow", "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                "ErrorDocument 403 \"The stack's own pages answer only on the computer that runs the stack, "
+                "opened as 127.0.0.1, localhost or [::1].\"",
+                "</DirectoryMatch>",
+                "<Location />",
+                "Order Deny,Allow", "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                "ErrorDocument 403 \"This stack answers only to its own names: 127.0.0.1, localhost and [::1].\"",
+                "</Location>"}));
+  // This server expands "${" from the environment, with no way around it.
+  EXPECT_THROW(server_config::RefuseUnwritableFolders({"C:\\site${HOME}x"}), EHiError);
   const std::string myIni = test::ReadFile(form_.WriteMyIni());
   EXPECT_NE(myIni.find("basedir=\"C:/S/bin/mysql\"\r\n"), std::string::npos) << myIni;
   EXPECT_EQ(server_files::ApacheParams("C:\\w\\httpd.conf"), "-f \"C:\\w\\httpd.conf\"");
@@ -204,7 +290,9 @@ TEST_F(ServerConfigTest, LinuxApacheGetsItsServerRootAndModulesFirst) {
   EXPECT_EQ(lines[0], "ServerRoot \"/S/bin/Apache\"");
   EXPECT_EQ(lines[1], "DefaultRuntimeDir \"" + THi::GetWorkDir() + "\"");
   EXPECT_EQ(lines[2], "LoadModule mpm_prefork_module mod_mpm_prefork.so");
-  EXPECT_EQ(lines[lines.size() - 3], "LoadModule php_module \"/S/bin/php/libphp.so\"");
+  EXPECT_EQ(SharedLines()[8], "LoadModule php_module \"/S/bin/php/libphp.so\"");
+  // "${" in a quoted argument names this literal dollar, defined before any path.
+  EXPECT_NE(std::find(lines.begin(), lines.begin() + 10, "Define LODESTACK_DOLLAR $"), lines.begin() + 10);
   // Apache refuses to serve as root: it is told whom to serve as, and only then.
   const auto hasUser = [](const std::vector<std::string>& written) {
     return std::find_if(written.begin(), written.end(), [](const std::string& line) {

@@ -12,9 +12,15 @@ if (!is_string($appName) || trim($appName) === '') {
     $appName = 'Lodestack';
 }
 
-// The web server marks requests from this computer. The database and its
-// tools stay with it: another computer on the network sees no details of them.
-$localClient = ($_SERVER['LODESTACK_LOCAL_CLIENT'] ?? '') === '1';
+// The database and its tools are the stack's own: another computer, or a
+// page of another site in the browser, sees no details of them. The rule
+// lives with the stack's programs, in the folder php.ini names; without it
+// no request counts as the stack's own.
+$lodestackPages = get_cfg_var('lodestack.pages');
+$localClient = is_string($lodestackPages) && $lodestackPages !== ''
+    && is_file($lodestackPages . '/local.php')
+    && (require_once $lodestackPages . '/local.php')
+    && lodestack_is_local_request();
 
 // The launcher writes the port it chose for the database server into php.ini
 // (0 when the stack has no database server). get_cfg_var still finds it when
@@ -47,17 +53,6 @@ if (!$localClient) {
     }
 }
 
-// A request from this machine: the loopback addresses, IPv4 or IPv6.
-function fromThisMachine(): bool
-{
-    $address = (string) ($_SERVER['REMOTE_ADDR'] ?? '');
-    if (str_starts_with($address, '::ffff:')) {
-        $address = substr($address, 7);
-    }
-    return $address === '::1'
-        || (filter_var($address, FILTER_VALIDATE_IP, FILTER_FLAG_IPV4) !== false && str_starts_with($address, '127.'));
-}
-
 // The last lines the database server wrote: the launcher keeps its output
 // as mysqld.log in its work folder, which PHPRC names.
 function databaseLogLines(int $count): array
@@ -78,7 +73,7 @@ function databaseLogLines(int $count): array
 
 // Why the database server did not answer, in its own words; it names the
 // folders and files of this machine, so no one else sees it.
-$dbLog = $db['state'] === 'failed' && fromThisMachine() ? databaseLogLines(8) : [];
+$dbLog = $db['state'] === 'failed' && $localClient ? databaseLogLines(8) : [];
 
 $extensions = get_loaded_extensions();
 natcasesort($extensions);

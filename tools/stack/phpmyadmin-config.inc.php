@@ -3,14 +3,19 @@
 // launcher chose for this run, as root without a password.
 declare(strict_types=1);
 
-// It logs in as the database's root user: only the computer that runs the
-// stack may use it. The web server refuses other computers already; this
-// holds too where the folder is reached under another name.
-if (($_SERVER['LODESTACK_LOCAL_CLIENT'] ?? '') !== '1') {
+// It logs in as the database's root user: only the stack's own requests
+// may use it (from this computer, naming the stack by its own names). The
+// web server refuses the others already; this holds too where the folder is
+// reached under another name. Without the rule nothing is let through.
+$lodestackRefusal = 'phpMyAdmin answers only on the computer that runs the stack: '
+    . 'the database and its tools are not shared on the network.';
+$lodestackPages = get_cfg_var('lodestack.pages');
+if (!is_string($lodestackPages) || $lodestackPages === '' || !is_file($lodestackPages . '/local.php')) {
     http_response_code(403);
-    exit('phpMyAdmin answers only on the computer that runs the stack: '
-        . 'the database and its tools are not shared on the network.');
+    exit($lodestackRefusal);
 }
+require_once $lodestackPages . '/local.php';
+lodestack_require_local_request($lodestackRefusal);
 
 $cfg['blowfish_secret'] = '@BLOWFISH_SECRET@';
 

@@ -11,9 +11,15 @@ $appName = getenv('SERVER_APPNAME');
 if (!is_string($appName) || trim($appName) === '') {
     $appName = 'Lodestack';
 }
-// The database and its tools stay with the computer that runs the stack
-// (the web server marks its requests): others see no details of them.
-$localClient = ($_SERVER['LODESTACK_LOCAL_CLIENT'] ?? '') === '1';
+// The database and its tools are the stack's own: another computer, or a
+// page of another site in the browser, sees no details of them. The rule
+// lives with the stack's programs, in the folder php.ini names; without it
+// no request counts as the stack's own.
+$lodestackPages = get_cfg_var('lodestack.pages');
+$localClient = is_string($lodestackPages) && $lodestackPages !== ''
+    && is_file($lodestackPages . '/local.php')
+    && (require_once $lodestackPages . '/local.php')
+    && lodestack_is_local_request();
 $portSetting = ini_get('mysqli.default_port');
 if ($portSetting === false) {
     $portSetting = get_cfg_var('mysqli.default_port');
