@@ -44,6 +44,8 @@ std::string PhpModuleLine(const std::string& binDir) {
 
 std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir) {
   std::vector<std::string> lines = {
+      // Before any quoted path, which may name it.
+      server_config::kApacheDollarDefine,
       "ServerRoot " + server_config::ApacheQuoted(binDir + "/Apache"),
       "DefaultRuntimeDir " + server_config::ApacheQuoted(workDir),
       "LoadModule mpm_prefork_module mod_mpm_prefork.so",
@@ -52,7 +54,6 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
       "LoadModule dir_module mod_dir.so",
       "LoadModule setenvif_module mod_setenvif.so",
       "LoadModule alias_module mod_alias.so",
-      server_config::kApacheDollarDefine,
   };
   for (const std::string& line : RunAsLines()) lines.push_back(line);
   return lines;

@@ -34,6 +34,13 @@ std::string SharedTree() {
   return tree;
 }
 
+std::string ConfigWith(const std::string& port, const std::string& ip) {
+  return "[INI]\r\nfullscreen=0\r\ntitle=Stack Test\r\nport=" + port + "\r\nip=" + ip +
+         "\r\ncopyfilestoharddisk=0\r\nbrand=0";
+}
+
+bool Answers200(const std::string& response) { return response.rfind("HTTP/1.1 200 OK", 0) == 0; }
+
 Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOptions& options)
     : root_(temp / name) {
   const fs::path shared = SharedTree();
@@ -47,6 +54,7 @@ Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOpti
   fs::create_directory_symlink(shared / "bin/php", root / "bin/php");
   if (options.withDatabase) fs::create_directory_symlink(shared / "bin/mysql", root / "bin/mysql");
   fs::copy(shared / "bin/Favorites.ini", root / "bin/Favorites.ini");
+  fs::copy(shared / "bin/pages", root / "bin/pages", fs::copy_options::recursive);
   fs::copy(shared / "www/index.php", root / "www/index.php");
   if (fs::exists(shared / "www/phpmyadmin"))
     fs::create_directory_symlink(shared / "www/phpmyadmin", root / "www/phpmyadmin");
@@ -230,22 +238,28 @@ bool Alive(pid_t pid) { return THi::ProcessExists(pid); }
 
 std::string HttpGet(int port, const std::string& path) { return HttpGetAt("127.0.0.1", port, path); }
 
-std::string HttpGetAt(const std::string& host, int port, const std::string& path) {
+std::string HttpGetAt(const std::string& address, int port, const std::string& path) {
+  return HttpGetNamed(address, port, path, address);
+}
+
+std::string HttpGetNamed(const std::string& address, int port, const std::string& path,
+                         const std::string& host) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return {};
   timeval timeout{20, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+  sockaddr_in server{};
+  server.sin_family = AF_INET;
+  server.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (inet_pton(AF_INET, address.c_str(), &server.sin_addr) != 1) {
     close(fd);
     return {};
   }
   std::string response;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
+  if (connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0) {
+    const std::string request =
+        "GET " + path + " HTTP/1.0\r\n" + (host.empty() ? "" : "Host: " + host + "\r\n") + "\r\n";
     if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
       char buffer[4096];
       for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) response.append(buffer, n);
@@ -305,12 +319,13 @@ OtherHost::~OtherHost() {
 }
 
 // The request is made by a thread that has joined the other host's network.
-std::string OtherHost::HttpGet(int port, const std::string& path) const {
+std::string OtherHost::HttpGet(int port, const std::string& path, const std::string& host) const {
   std::string response;
   std::thread([&] {
     const int ns = open(("/run/netns/" + name_).c_str(), O_RDONLY | O_CLOEXEC);
     if (ns < 0) return;
-    if (setns(ns, CLONE_NEWNET) == 0) response = HttpGetAt(ourAddress_, port, path);
+    if (setns(ns, CLONE_NEWNET) == 0)
+      response = HttpGetNamed(ourAddress_, port, path, host.empty() ? ourAddress_ : host);
     close(ns);
   }).join();
   return response;

@@ -16,6 +16,11 @@ namespace stack_test {
 // The shared tree; empty when the tests have none.
 std::string SharedTree();
 
+// A Config.ini serving on `port` and `ip`, without a window of its own.
+std::string ConfigWith(const std::string& port, const std::string& ip = "127.0.0.1");
+// Whether a response is a plain 200.
+bool Answers200(const std::string& response);
+
 struct TreeOptions {
   bool withDatabase = true;
   std::string config;  // a Config.ini to store in the program file; empty keeps the default
@@ -91,6 +96,9 @@ bool Alive(pid_t pid);
 std::string HttpGet(int port, const std::string& path);
 // One HTTP GET on an IPv4 address; the whole response, or empty.
 std::string HttpGetAt(const std::string& address, int port, const std::string& path);
+// The same, naming the server as `host` ("" sends no Host at all).
+std::string HttpGetNamed(const std::string& address, int port, const std::string& path,
+                         const std::string& host);
 
 // A second host on the network: a network namespace of its own, joined to
 // this machine by a pair of virtual Ethernet devices on addresses of their
@@ -106,8 +114,9 @@ class OtherHost {
   const std::string& whyNot() const { return whyNot_; }
   // This machine's address as the other host reaches it.
   const std::string& ourAddress() const { return ourAddress_; }
-  // One HTTP GET from the other host; the whole response, or empty.
-  std::string HttpGet(int port, const std::string& path) const;
+  // One HTTP GET from the other host, naming this machine by its address
+  // or as `host`; the whole response, or empty.
+  std::string HttpGet(int port, const std::string& path, const std::string& host = {}) const;
 
  private:
   std::string name_;

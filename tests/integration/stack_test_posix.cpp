@@ -14,11 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string ConfigWith(const std::string& port, const std::string& ip = "127.0.0.1") {
-  return "[INI]\r\nfullscreen=0\r\ntitle=Stack Test\r\nport=" + port + "\r\nip=" + ip +
-         "\r\ncopyfilestoharddisk=0\r\nbrand=0";
-}
-
 // A port the test itself holds, so the launcher must move past it.
 class StackTest : public test::TempFolderTest {
  protected:
@@ -415,12 +410,11 @@ TEST_F(StackTest, AnExternalBrowserTakesTheSiteAndItsEndEndsTheRun) {
   EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
 }
 
-bool Answers200(const std::string& response) { return response.rfind("HTTP/1.1 200 OK", 0) == 0; }
-
 // Served on every interface, the site is shared with the network while the
 // database and its tools stay on this machine: another host gets the pages,
 // but neither phpMyAdmin nor the database details of the start and help
-// pages. Served on 127.0.0.1, the other host reaches nothing at all.
+// pages, and neither does this machine under a name not the stack's own.
+// Served on 127.0.0.1, the other host reaches nothing at all.
 TEST_F(StackTest, OnTheNetworkTheSiteIsSharedButTheDatabaseAndItsToolsAreNot) {
   const OtherHost other;
   if (!other.whyNot().empty()) SKIP_FOR_MISSING_TOOL(other.whyNot());
@@ -459,6 +453,25 @@ TEST_F(StackTest, OnTheNetworkTheSiteIsSharedButTheDatabaseAndItsToolsAreNot) {
     EXPECT_EQ(tool.rfind("HTTP/1.1 403", 0), 0u) << tool;
     EXPECT_NE(tool.find("phpMyAdmin answers only on the computer that runs the stack"), std::string::npos);
     EXPECT_EQ(other.HttpGet(port, "/phpmyadmin/index.php").rfind("HTTP/1.1 403", 0), 0u);
+    // Naming the stack by its loopback name does not make the other host local.
+    const std::string named = other.HttpGet(port, "/phpmyadmin/", "127.0.0.1");
+    EXPECT_EQ(named.rfind("HTTP/1.1 403", 0), 0u) << named;
+  }
+  EXPECT_EQ(other.HttpGet(port, "/lodestack/", "127.0.0.1").rfind("HTTP/1.1 403", 0), 0u);
+
+  // This machine under another name (a page of another site that pointed
+  // its name at this machine): the site, but not the database or its tools.
+  const std::string foreign = "rebind.example:" + std::to_string(port);
+  EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/hello.html", foreign)));
+  const std::string rebound = HttpGetNamed("127.0.0.1", port, "/", foreign);
+  EXPECT_TRUE(Answers200(rebound)) << rebound;
+  EXPECT_EQ(rebound.find("The database answered"), std::string::npos) << rebound;
+  EXPECT_NE(rebound.find("answer only on the computer that runs the stack"), std::string::npos);
+  EXPECT_EQ(HttpGetNamed("127.0.0.1", port, "/help/", foreign).find("in this run it is"), std::string::npos);
+  EXPECT_EQ(HttpGetNamed("127.0.0.1", port, "/lodestack/", foreign).rfind("HTTP/1.1 403", 0), 0u);
+  if (withPhpMyAdmin) {
+    EXPECT_EQ(HttpGetNamed("127.0.0.1", port, "/phpmyadmin/", foreign).rfind("HTTP/1.1 403", 0), 0u);
+    EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/phpmyadmin/", "localhost")));
   }
   EXPECT_EQ(HttpGetAt(other.ourAddress(), std::stoi(dbPort), "/"), "") << "the database listens on 127.0.0.1 only";
   EXPECT_EQ(other.HttpGet(std::stoi(dbPort), "/"), "");
