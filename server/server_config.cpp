@@ -37,11 +37,17 @@ std::string FolderPattern(std::string folder) {
   return server_config::ApacheQuoted("^" + server_config::ApacheRegexLiteral(folder) + "(/|$)");
 }
 
-// A folder that answers only requests for the stack's own pages.
+// Set for a request that does not name the stack by one of its own names.
+constexpr char kOtherNameVariable[] = "LODESTACK_OTHER_NAME";
+
+std::vector<std::string> LocalAccessLines() {
+  return server_files::LocalOnlyAccess(server_config::kLocalClientVariable, kOtherNameVariable);
+}
+
+// A folder that answers only the stack's own requests.
 std::vector<std::string> LocalFolderLines(const std::string& folder, const std::string& reason) {
   std::vector<std::string> lines = {"<DirectoryMatch " + FolderPattern(folder) + ">"};
-  for (const std::string& line : server_files::AccessOnlyWith(server_config::kLocalClientVariable))
-    lines.push_back(line);
+  for (const std::string& line : LocalAccessLines()) lines.push_back(line);
   lines.push_back("ErrorDocument 403 \"" + reason + "\"");
   lines.push_back("</DirectoryMatch>");
   return lines;
@@ -51,18 +57,18 @@ std::vector<std::string> LocalFolderLines(const std::string& folder, const std::
 // own names is the stack's own: a page of another site in the user's
 // browser can point a name of its own at 127.0.0.1, but cannot make the
 // browser send one of these for it. Served on the loopback address only,
-// every other request is refused; shared on the network, only phpMyAdmin
-// and the stack's own pages are. The PHP pages check the same themselves.
+// every other name is refused; shared on the network, only phpMyAdmin and
+// the stack's own pages are kept to the stack's own requests. The PHP pages
+// check the same themselves.
 std::vector<std::string> LocalRequestLines(const std::string& documentRoot, const std::string& pagesDir,
                                            int httpPort, bool loopbackOnly) {
-  using server_config::kLocalClientVariable;
-  const std::string local = kLocalClientVariable;
+  const std::string other = kOtherNameVariable;
   const std::string port = std::to_string(httpPort);
   std::vector<std::string> lines = {
-      "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" " + local + "=1",
-      "SetEnvIf Remote_Addr ^ LODESTACK_OTHER_NAME=1",
-      "SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:" + port + ")?$\" !LODESTACK_OTHER_NAME",
-      "SetEnvIf LODESTACK_OTHER_NAME ^1$ !" + local,
+      "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" " + std::string(server_config::kLocalClientVariable) +
+          "=1",
+      "SetEnvIf Remote_Addr ^ " + other + "=1",
+      "SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:" + port + ")?$\" !" + other,
       // The pages' own check needs the port this run serves on: the one in
       // a request's Host is the client's to choose.
       "SetEnvIf Remote_Addr ^ " + std::string(server_config::kHttpPortVariable) + "=" + port,
@@ -79,7 +85,7 @@ std::vector<std::string> LocalRequestLines(const std::string& documentRoot, cons
     lines.push_back(line);
   if (loopbackOnly) {
     for (const std::string& line : server_files::RefuseOtherNames(
-             kLocalClientVariable, "This stack answers only to its own names: 127.0.0.1, localhost and [::1]."))
+             other, LocalAccessLines(), "This stack answers only to its own names: 127.0.0.1, localhost and [::1]."))
       lines.push_back(line);
   }
   return lines;

@@ -8,11 +8,11 @@
 
 namespace server_config {
 
-// Set by the web server for the stack's own requests: from this computer (a
-// loopback address), naming the stack by one of its own names (127.0.0.1,
-// localhost, [::1], with no port or this run's). phpMyAdmin and the pages
-// under /lodestack/ answer only those, and the start and help pages show
-// their database details only to them.
+// Set by the web server for requests from this computer (a loopback
+// address). The stack's own requests are those that also name it by one of
+// its own names (127.0.0.1, localhost, [::1], with no port or this run's):
+// phpMyAdmin and the pages under /lodestack/ answer only those, and the
+// start and help pages show their database details only to them.
 inline constexpr char kLocalClientVariable[] = "LODESTACK_LOCAL_CLIENT";
 // The port this run serves on, for the pages' own check of the Host.
 inline constexpr char kHttpPortVariable[] = "LODESTACK_HTTP_PORT";

@@ -20,10 +20,13 @@ std::string PhpModuleLine(const std::string& binDir);
 // Lines the web server needs before the shared ones (empty on Windows).
 std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir);
 // The access rules, inside a folder's section, that admit only requests
-// carrying the environment variable.
-std::vector<std::string> AccessOnlyWith(const std::string& variable);
-// Lines that refuse, with the reason, every request not carrying the variable.
-std::vector<std::string> RefuseOtherNames(const std::string& variable, const std::string& reason);
+// that carry the variable `localClient` and do not carry `otherName`.
+std::vector<std::string> LocalOnlyAccess(const std::string& localClient, const std::string& otherName);
+// Lines that refuse, with the reason, every request carrying `otherName`;
+// `localAccess` are the LocalOnlyAccess lines, for a server that needs them.
+std::vector<std::string> RefuseOtherNames(const std::string& otherName,
+                                          const std::vector<std::string>& localAccess,
+                                          const std::string& reason);
 // Why this platform's web server cannot be given the folder's name as it is;
 // empty when it can.
 std::string WhyApacheCannotName(const std::string& folder);

@@ -59,14 +59,15 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
   return lines;
 }
 
-std::vector<std::string> AccessOnlyWith(const std::string& variable) {
-  return {"Require env " + variable};
+std::vector<std::string> LocalOnlyAccess(const std::string& localClient, const std::string& otherName) {
+  return {"<RequireAll>", "Require env " + localClient, "Require not env " + otherName, "</RequireAll>"};
 }
 
 // A name the server does not serve is answered as misdirected, before any
 // page or PHP runs.
-std::vector<std::string> RefuseOtherNames(const std::string& variable, const std::string& reason) {
-  return {"RewriteEngine On", "RewriteCond %{ENV:" + variable + "} !=1", "RewriteRule ^ - [R=421,L]",
+std::vector<std::string> RefuseOtherNames(const std::string& otherName, const std::vector<std::string>&,
+                                          const std::string& reason) {
+  return {"RewriteEngine On", "RewriteCond %{ENV:" + otherName + "} =1", "RewriteRule ^ - [R=421,L]",
           "ErrorDocument 421 \"" + reason + "\""};
 }
 

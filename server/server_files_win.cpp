@@ -20,15 +20,19 @@ std::string PhpModuleLine(const std::string& binDir) {
 
 std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }
 
-// The tree's Apache has the access and environment modules built in.
-std::vector<std::string> AccessOnlyWith(const std::string& variable) {
-  return {"Order Deny,Allow", "Deny from all", "Allow from env=" + variable};
+// The tree's Apache has the access and environment modules built in. It
+// cannot test one variable against another, but admitting by one and
+// refusing by the other needs neither.
+std::vector<std::string> LocalOnlyAccess(const std::string& localClient, const std::string& otherName) {
+  return {"Order Allow,Deny", "Allow from env=" + localClient, "Deny from env=" + otherName};
 }
 
-// This server has no answer for a misdirected request: it refuses them as forbidden.
-std::vector<std::string> RefuseOtherNames(const std::string& variable, const std::string& reason) {
+// This server has no answer for a misdirected request: it refuses the whole
+// site as forbidden.
+std::vector<std::string> RefuseOtherNames(const std::string&, const std::vector<std::string>& localAccess,
+                                          const std::string& reason) {
   std::vector<std::string> lines = {"<Location />"};
-  for (const std::string& line : AccessOnlyWith(variable)) lines.push_back(line);
+  lines.insert(lines.end(), localAccess.begin(), localAccess.end());
   lines.push_back("ErrorDocument 403 \"" + reason + "\"");
   lines.push_back("</Location>");
   return lines;

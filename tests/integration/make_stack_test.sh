@@ -76,7 +76,7 @@ for f in lodestack \
          bin/php/ext/gd.so bin/php/ext/mbstring.so bin/php/ext/curl.so bin/php/ext/sqlite3.so \
          bin/php/ext/sockets.so bin/php/ext/exif.so \
          bin/mysql/bin/mysqld bin/mysql/share/english/errmsg.sys \
-         bin/Favorites.ini \
+         bin/Favorites.ini bin/pages/local.php \
          www/index.php www/help/index.php \
          www/phpmyadmin/index.php www/phpmyadmin/config.inc.php; do
   check "$f exists" test -f "$dest/$f"
@@ -203,8 +203,10 @@ web_port="$(free_port)"
   echo "LoadModule dir_module mod_dir.so"
   echo "LoadModule setenvif_module mod_setenvif.so"
   [ "$(id -u)" -eq 0 ] && printf 'User nobody\nGroup nogroup\n'
-  # Requests from this computer see the database and its tools.
+  # Requests from this computer see the database and its tools; the pages
+  # check the name they were asked by against the run's port.
   echo 'SetEnvIf Remote_Addr "^(127\.|::1$|::ffff:127\.)" LODESTACK_LOCAL_CLIENT=1'
+  echo "SetEnvIf Remote_Addr ^ LODESTACK_HTTP_PORT=$web_port"
   echo "<Directory \"$dest/www/phpmyadmin\">"
   echo "Require env LODESTACK_LOCAL_CLIENT"
   echo "</Directory>"
@@ -220,10 +222,11 @@ web_port="$(free_port)"
   echo "AddType application/x-httpd-php .php"
   echo "LoadModule rewrite_module mod_rewrite.so"
 } >"$run_dir/httpd.conf"
-awk -v ext="$dest/bin/php/ext" -v port="$db_port" '
+awk -v ext="$dest/bin/php/ext" -v port="$db_port" -v pages="$dest/bin/pages" '
   { print }
   /^\[PHP\]$/ { print "extension_dir=\"" ext "\"" }
   /^\[MySQLi\]$/ { print "mysqli.default_port=" port }
+  END { print "[Lodestack]"; print "lodestack.pages=\"" pages "\"" }
 ' "$ini" | grep -v '^mysqli.default_port = ' >"$run_dir/php.ini"
 # Debian's PHP also reads the machine's conf.d folder unless told otherwise.
 (cd / && PHPRC="$run_dir" PHP_INI_SCAN_DIR= exec setsid "$dest/bin/Apache/Apache" \

@@ -259,21 +259,20 @@ TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
                 "SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" LODESTACK_LOCAL_CLIENT=1",
                 "SetEnvIf Remote_Addr ^ LODESTACK_OTHER_NAME=1",
                 "SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:81)?$\" !LODESTACK_OTHER_NAME",
-                "SetEnvIf LODESTACK_OTHER_NAME ^1$ !LODESTACK_LOCAL_CLIENT",
                 "SetEnvIf Remote_Addr ^ LODESTACK_HTTP_PORT=81",
                 "Alias /lodestack/ \"C:\\S\\bin\\pages\\\\\"",
                 "<DirectoryMatch \"^" + server_config::ApacheRegexLiteral(www) + "/phpmyadmin(/|$)\">",
-                "Order Deny,Allow", "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                "Order Allow,Deny", "Allow from env=LODESTACK_LOCAL_CLIENT", "Deny from env=LODESTACK_OTHER_NAME",
                 "ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
                 "the database and its tools are not shared on the network.\"",
                 "</DirectoryMatch>",
                 "<DirectoryMatch \"^C:/S/bin/pages(/|$)\">",
-                "Order Deny,Allow", "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                "Order Allow,Deny", "Allow from env=LODESTACK_LOCAL_CLIENT", "Deny from env=LODESTACK_OTHER_NAME",
                 "ErrorDocument 403 \"The stack's own pages answer only on the computer that runs the stack, "
                 "opened as 127.0.0.1, localhost or [::1].\"",
                 "</DirectoryMatch>",
                 "<Location />",
-                "Order Deny,Allow", "Deny from all", "Allow from env=LODESTACK_LOCAL_CLIENT",
+                "Order Allow,Deny", "Allow from env=LODESTACK_LOCAL_CLIENT", "Deny from env=LODESTACK_OTHER_NAME",
                 "ErrorDocument 403 \"This stack answers only to its own names: 127.0.0.1, localhost and [::1].\"",
                 "</Location>"}));
   // This server expands "${" from the environment, with no way around it.
