@@ -83,7 +83,6 @@ void TMainRun::StartServers() {
     THi::SetEnvVar("SERVER_FILEVERSION", product::kFileVersion);
     THi::SetEnvVar("SERVER_APPNAME", AppName);
     FStarted = false;
-    server_config::RefuseUnwritableFolders({THi::GetAppDir(), THi::GetWorkDir()});
     FConfigIni = PrepareConfigIni();
     FBrandIni = WriteDefaultBrandIni();
     AppName = ReadConfig("title");
@@ -91,6 +90,7 @@ void TMainRun::StartServers() {
     THi::SetEnvVar("SERVER_APPNAME", AppName);
     // Not for the servers: the notice is this run's to show.
     FNotice = TakeNotice();
+    server_config::RefuseUnwritableFolders({THi::GetAppDir(), THi::GetWorkDir()});
 
     FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash " + QuoteArgument(FConfigIni), "",
                                  kShowNormal, TChildTie::kEndWithLauncher);

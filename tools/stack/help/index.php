@@ -107,7 +107,9 @@ $db = new PDO("mysql:host=127.0.0.1;port=$port;dbname=my_database", 'root', '');
       <dt>Server Settings...</dt><dd>Changes the port of the web server and whether it listens on
       this computer only or on all network interfaces. The stack restarts with the new settings.
       On all interfaces other computers see your site; the database and phpMyAdmin still answer
-      only this computer.</dd>
+      only this computer, opened as <code>127.0.0.1</code>, <code>localhost</code> or
+      <code>[::1]</code>. On this computer only, the stack answers no other name at all, so a web
+      site that points its own name at this computer cannot reach it from your browser.</dd>
       <dt>Help Contents</dt><dd>Opens this page.</dd>
       <dt>Contact Us, Visit Website, About...</dt><dd>Information about the program.</dd>
       <dt>Exit</dt><dd>Stops the servers, removes the temporary files and ends the program.</dd>
