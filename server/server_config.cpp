@@ -72,7 +72,9 @@ std::vector<std::string> LocalRequestLines(const std::string& documentRoot, cons
       // The pages' own check needs the port this run serves on: the one in
       // a request's Host is the client's to choose.
       "SetEnvIf Remote_Addr ^ " + std::string(server_config::kHttpPortVariable) + "=" + port,
-      "Alias /lodestack/ " + server_config::ApacheQuoted(pagesDir + platform::kPathDelim),
+      // Without a closing separator on either side, which would have to be
+      // on both; a name that merely starts with "lodestack" stays the site's.
+      "Alias /lodestack " + server_config::ApacheQuoted(pagesDir),
   };
   for (const std::string& line : LocalFolderLines(
            documentRoot + platform::kPathDelim + "phpmyadmin",

@@ -38,8 +38,8 @@ std::vector<std::string> RefuseOtherNames(const std::string&, const std::vector<
   return lines;
 }
 
-// This server expands "${NAME}" from the environment and has no way of
-// writing it literally.
+// This server (2.0 and later) expands "${NAME}" from the environment and
+// has no way of writing it literally.
 std::string WhyApacheCannotName(const std::string& folder) {
   return folder.find("${") == std::string::npos ? std::string() : "its name holds \"${\"";
 }

@@ -46,6 +46,8 @@ TEST_F(StackNamesTest, OnLoopbackOnlyTheStacksOwnNamesAreAnswered) {
     EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/", host))) << host;
   EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/ran.php", "[::1]")));
   EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/lodestack/", "localhost:" + own)));
+  test::WriteFile(tree.root() + "/www/lodestacked.html", "the site's own");
+  EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/lodestacked.html", "localhost")));
   if (withPhpMyAdmin) {
     EXPECT_TRUE(Answers200(HttpGetNamed("127.0.0.1", port, "/phpmyadmin/", "localhost")));
   }
