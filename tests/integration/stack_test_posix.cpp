@@ -458,6 +458,9 @@ TEST_F(StackTest, OnTheNetworkTheSiteIsSharedButTheDatabaseAndItsToolsAreNot) {
     EXPECT_EQ(named.rfind("HTTP/1.1 403", 0), 0u) << named;
   }
   EXPECT_EQ(other.HttpGet(port, "/lodestack/", "127.0.0.1").rfind("HTTP/1.1 403", 0), 0u);
+  // The pages check the address themselves, and the port of the name.
+  EXPECT_EQ(other.HttpGet(port, "/", "127.0.0.1").find("The database answered"), std::string::npos);
+  EXPECT_EQ(HttpGetNamed("127.0.0.1", port, "/", "127.0.0.1:1").find("The database answered"), std::string::npos);
 
   // This machine under another name (a page of another site that pointed
   // its name at this machine): the site, but not the database or its tools.
