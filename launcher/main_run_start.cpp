@@ -15,6 +15,7 @@
 #include "util/notice.h"
 #include "util/platform.h"
 #include "util/product.h"
+#include "util/quit_signals.h"
 #include "util/server_stop.h"
 #include "util/text.h"
 
@@ -70,6 +71,11 @@ void TMainRun::ProcessMessages() {
   if (FRunView) FRunView->ProcessMessages();
 }
 
+// Until the view takes the quit signals they wait, held, for it.
+bool TMainRun::QuitRequested() const {
+  return (FRunView && FRunView->QuitRequested()) || QuitSignalPending();
+}
+
 void TMainRun::StartServers() {
   if (FServersStarted) return;
   FServersStarted = true;
@@ -94,6 +100,8 @@ void TMainRun::StartServers() {
                                  kShowNormal, TChildTie::kEndWithLauncher);
     FBinDir = ResolveBinDir();
     StartDatabase();
+    // A quit during the wait for an earlier run starts nothing more.
+    if (QuitRequested()) return;
     WritePhpIni();
     FHttpPort = StrToInt(ReadConfig("port"));
     FHttpPort = THi::FindFreePort(FHttpPort, ReadConfig("ip") == "127.0.0.1");
@@ -104,18 +112,35 @@ void TMainRun::StartServers() {
   }
 }
 
+// The servers' part of the start-up either brings the web server up or
+// fails the whole start, whatever went wrong; the window's optional steps
+// after it report an error and let the run go on.
 void TMainRun::FormCreate() {
   StartServers();
-  try {
-    if (FTitleRead) {
+  if (FTitleRead) {
+    try {
       if (FRunView) FRunView->SetTitle(AppName);
       TitleApplied();
+    } catch (const std::exception& e) {
+      if (FRunView) FRunView->ShowError(e.what());
     }
+  }
+  // The view takes a quit that came while the servers started.
+  ProcessMessages();
+  std::string failure;
+  try {
     if (FStartFailure) std::rethrow_exception(std::exchange(FStartFailure, nullptr));
-    if (const std::string failure = WaitForWebServer(); !failure.empty()) {
-      FailStartUp(failure);
-      return;
-    }
+    if (!QuitRequested()) failure = WaitForWebServer();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  // Asked to quit meanwhile: the shut-down follows, and nothing failed.
+  if (QuitRequested()) return;
+  if (!failure.empty()) {
+    FailStartUp(failure);
+    return;
+  }
+  try {
     if (RunExternalBrowser()) return;
 
     FUseTrayIcon = ConfigIsOn("trayicon");
@@ -143,7 +168,7 @@ void TMainRun::StartDatabase() {
   FMyIni = WriteMyIni();
   FMySqlLog = InWorkDir(server_logs::kDatabaseOutput);
   WaitForEarlierRun();
-  LaunchDatabase();
+  if (!QuitRequested()) LaunchDatabase();
 }
 
 void TMainRun::LaunchDatabase() {
@@ -164,7 +189,7 @@ void TMainRun::WaitForEarlierRun() {
     return count - 1;  // this launcher
   };
   const auto deadline = Clock::now() + kEarlierRunLimit;
-  while (others() > 0 && Clock::now() < deadline) {
+  while (others() > 0 && Clock::now() < deadline && !QuitRequested()) {
     ProcessMessages();
     Sleep(std::chrono::milliseconds(60));
   }
@@ -199,6 +224,7 @@ std::string TMainRun::WaitForWebServer() {
   for (;;) {
     if (!THi::ProcessExists(FApachePid)) return "The web server ended before it answered on port " + port + ".";
     ProcessMessages();
+    if (QuitRequested()) return {};
     poll = std::max(poll + kWebServerPoll, Clock::now());
     std::this_thread::sleep_until(poll);
     if (THi::PortAccepts(FHttpPort)) return {};
@@ -212,8 +238,10 @@ std::string TMainRun::WaitForWebServer() {
 // What was started is stopped before the user reads why, so nothing runs on
 // behind the message; the work files it quotes go only after it.
 void TMainRun::FailStartUp(const std::string& why) {
+  // Logs only of a web server this run started: the work folder may hold a
+  // killed run's.
   const std::string message =
-      WithLogLines(why, {FApacheLog, InWorkDir(server_logs::kWebServerErrors)});
+      FApacheLog.empty() ? why : WithLogLines(why, {FApacheLog, InWorkDir(server_logs::kWebServerErrors)});
   if (FSplashPid != 0) THi::KillProcess(FSplashPid);
   StopWebServer();
   StopDatabase();
@@ -277,7 +305,7 @@ bool TMainRun::RunExternalBrowser() {
   THi::RunProgram(FBrowserPath, FBrowserParams, "", kShowMaximized);
   ProcessMessages();
   Sleep(kBrowserFirstCheck);
-  while (!THi::FindProcessesByPath(THi::ExpandPath(FBrowserPath)).empty()) {
+  while (!QuitRequested() && !THi::FindProcessesByPath(THi::ExpandPath(FBrowserPath)).empty()) {
     ProcessMessages();
     Sleep(kWebServerPoll);
   }
