@@ -144,6 +144,7 @@ class TMainRun {
   void FailStartUp(const std::string& why);
   bool RunExternalBrowser();
   void WaitForEarlierRun();
+  void RemoveStaleServerFiles();
   void StopWebServer();
   void StopDatabase();
 

@@ -9,6 +9,7 @@
 #include "launcher/config.h"
 #include "launcher/main_run.h"
 #include "launcher/run_view.h"
+#include "launcher/stale_files.h"
 #include "server/server_files.h"
 #include "util/command_line.h"
 #include "server/server_logs.h"
@@ -99,9 +100,11 @@ void TMainRun::StartServers() {
     FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash " + QuoteArgument(FConfigIni), "",
                                  kShowNormal, TChildTie::kEndWithLauncher);
     FBinDir = ResolveBinDir();
-    StartDatabase();
+    WaitForEarlierRun();
     // A quit during the wait for an earlier run starts nothing more.
     if (QuitRequested()) return;
+    RemoveStaleServerFiles();
+    StartDatabase();
     WritePhpIni();
     FHttpPort = StrToInt(ReadConfig("port"));
     FHttpPort = THi::FindFreePort(FHttpPort, ReadConfig("ip") == "127.0.0.1");
@@ -167,8 +170,7 @@ void TMainRun::StartDatabase() {
   FMySqlPort = THi::FindFreePort(3306, true);
   FMyIni = WriteMyIni();
   FMySqlLog = InWorkDir(server_logs::kDatabaseOutput);
-  WaitForEarlierRun();
-  if (!QuitRequested()) LaunchDatabase();
+  LaunchDatabase();
 }
 
 void TMainRun::LaunchDatabase() {
@@ -193,6 +195,17 @@ void TMainRun::WaitForEarlierRun() {
     ProcessMessages();
     Sleep(std::chrono::milliseconds(60));
   }
+}
+
+// The work folder is this run's now, but a killed run's pid files and
+// sockets may still be in it; only those of its servers that still run stay.
+void TMainRun::RemoveStaleServerFiles() {
+  TProcessIdList live;
+  for (const char* program : {server_files::kApacheExe, server_files::kMySqlExe}) {
+    const TProcessIdList found = THi::FindProcessesByPath(InBin(FBinDir, program));
+    live.insert(live.end(), found.begin(), found.end());
+  }
+  RemoveStaleRunFiles(THi::GetWorkDir(), live);
 }
 
 void TMainRun::StartWebServer() {
