@@ -2,6 +2,7 @@
 // goes down again.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <thread>
 #include <utility>
@@ -31,6 +32,8 @@ constexpr auto kBrowserFirstCheck = std::chrono::milliseconds(5000);
 // How long a start waits for the guard of an earlier, killed run of this
 // program file to stop that run's database server (it ends it after 15 s).
 constexpr auto kEarlierRunLimit = std::chrono::seconds(20);
+// When a start that waits says what for.
+constexpr auto kSayWhatWeWaitFor = std::chrono::seconds(2);
 // How long the clean-up keeps trying to delete one entry that stays locked.
 constexpr auto kDeleteRetryLimit = std::chrono::seconds(10);
 // Lines of each log that go into a message.
@@ -183,15 +186,26 @@ void TMainRun::LaunchDatabase() {
 // A run of this program file that was killed leaves its database server to
 // its guard, a process of this file, which may still be stopping it; this
 // start waits for that rather than fail on the data the old server holds.
+// A wait that goes on says, once, what it waits for.
 void TMainRun::WaitForEarlierRun() {
-  const auto others = [this] {
-    int count = 0;
+  const TProcessId self = THi::GetOwnProcessId();
+  const auto others = [&] {
+    TProcessIdList found;
     for (TProcessId pid : THi::FindProcessesByPath(THi::GetProgramFile()))
-      if (pid != FSplashPid) ++count;
-    return count - 1;  // this launcher
+      if (pid != FSplashPid && pid != self) found.push_back(pid);
+    return found;
   };
-  const auto deadline = Clock::now() + kEarlierRunLimit;
-  while (others() > 0 && Clock::now() < deadline && !QuitRequested()) {
+  const auto started = Clock::now();
+  bool said = false;
+  for (TProcessIdList left = others(); !left.empty(); left = others()) {
+    if (Clock::now() >= started + kEarlierRunLimit || QuitRequested()) return;
+    if (!said && Clock::now() >= started + kSayWhatWeWaitFor) {
+      said = true;
+      std::string ids;
+      for (TProcessId pid : left) ids += (ids.empty() ? "" : ", ") + std::to_string(pid);
+      std::fprintf(stderr, "%s: Waiting for an earlier run of %s to end (process %s).\n", AppName.c_str(),
+                   THi::GetProgramFile().c_str(), ids.c_str());
+    }
     ProcessMessages();
     Sleep(std::chrono::milliseconds(60));
   }

@@ -325,6 +325,8 @@ TProcessId THi::GetParentProcessId(TProcessId pid) {
   return pid != 0 && ReadStat(pid, state, parent) ? parent : 0;
 }
 
+TProcessId THi::GetOwnProcessId() { return static_cast<TProcessId>(getpid()); }
+
 bool THi::EnablePrivilege(const std::string&) { return false; }
 
 // An abstract socket name: no file, and the kernel releases the name when

@@ -14,11 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string ConfigWith(const std::string& port, const std::string& ip = "127.0.0.1") {
-  return "[INI]\r\nfullscreen=0\r\ntitle=Stack Test\r\nport=" + port + "\r\nip=" + ip +
-         "\r\ncopyfilestoharddisk=0\r\nbrand=0";
-}
-
 // A port the test itself holds, so the launcher must move past it.
 class StackTest : public test::TempFolderTest {
  protected:
@@ -27,19 +22,6 @@ class StackTest : public test::TempFolderTest {
       SKIP_FOR_MISSING_TOOL("LODESTACK_STACK_TREE names no tree built by tools/make-stack");
   }
 };
-
-// The launcher does not wait for the database server: the start page tells
-// when it answers.
-std::string PageOnceTheDatabaseAnswers(int port) {
-  std::string page;
-  test::WaitUntil(
-      [&] {
-        page = HttpGet(port, "/");
-        return page.find("The database answered") != std::string::npos;
-      },
-      60s);
-  return page;
-}
 
 std::string IniValue(const std::string& file, const std::string& section, const std::string& key) {
   return THi::ReadIniValue(file, section, key);
@@ -143,15 +125,6 @@ $db->query('CREATE TABLE IF NOT EXISTS survive.notes (note VARCHAR(40))');
 if (isset($_GET['add'])) $db->query("INSERT INTO survive.notes VALUES ('" . $db->real_escape_string($_GET['add']) . "')");
 foreach ($db->query('SELECT note FROM survive.notes') as $row) echo 'note:', $row['note'], "\n";
 )php");
-}
-
-// No process of the tree's own programs (the launcher and its guard, the
-// web server, the database server) runs.
-bool NothingOfTheTreeRuns(const Tree& tree) {
-  for (const std::string& program :
-       {tree.program(), tree.root() + "/bin/Apache/Apache", tree.root() + "/bin/mysql/bin/mysqld"})
-    if (!THi::FindProcessesByPath(program).empty()) return false;
-  return true;
 }
 
 TEST_F(StackTest, RowsWrittenThroughPhpSurviveARestart) {
