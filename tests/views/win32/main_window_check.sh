@@ -164,6 +164,17 @@ check "the window agrees to the end of the session" \
   test "$(value "$(probe send queryendsession)" answer)" = 1
 check "the end of the session ends the launcher and its servers" within 60 '[ -z "$(pgrep -f "$tag")" ]'
 
+# Log-off while the box of a server that ended asks "Restart it?": nobody
+# clicks, the box closes and the launcher ends with its servers.
+"$wine_run" "$tree/lodestack.exe" &
+started 60
+pkill -9 -f "$tag.*mysqld"
+check "a database server that ended is told in a box" within 10 'has "$(probe messagebox)" "^messagebox=1"'
+shot restart-box
+probe send queryendsession >/dev/null
+check "the end of the session closes the box at once" within 2 'has "$(probe messagebox)" "^messagebox=0"'
+check "and ends the launcher and its servers" within 60 '[ -z "$(pgrep -f "$tag")" ]'
+
 # The medium is removed: the program file is gone when a device changes.
 "$wine_run" "$tree/lodestack.exe" &
 started 60
