@@ -55,6 +55,8 @@ void TfrmMain::tmrCloseSplashTimer() {
 }
 
 void TfrmMain::WndProc(TWindowMessage message) {
+  // A log-off also ends a start-up that is still waiting for its servers.
+  if (message == TWindowMessage::kQueryEndSession) QuitApplication();
   if (!FStarted) return;
   MainWindowView* window = Window();
   if (FUseTrayIcon) SetTrayIcon(true);
@@ -62,7 +64,6 @@ void TfrmMain::WndProc(TWindowMessage message) {
   if (FUseTrayIcon && FTrayIcon && message == TWindowMessage::kMinimized && window &&
       window->WindowVisible())
     ShowMainWindow(false);
-  if (message == TWindowMessage::kQueryEndSession) QuitApplication();
   // The medium that holds the program file was removed.
   if (message == TWindowMessage::kDeviceChange && !THi::FileExists(THi::GetProgramFile()))
     QuitApplication();

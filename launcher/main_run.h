@@ -130,6 +130,7 @@ class TMainRun {
   virtual void ShutDownBegins() {}
 
   void ProcessMessages();
+  bool QuitRequested() const;
   // The view arrives after StartServers when the servers start first.
   void SetRunView(RunView* view) { FRunView = view; }
 
@@ -143,6 +144,7 @@ class TMainRun {
   void FailStartUp(const std::string& why);
   bool RunExternalBrowser();
   void WaitForEarlierRun();
+  void RemoveStaleServerFiles();
   void StopWebServer();
   void StopDatabase();
 

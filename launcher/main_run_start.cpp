@@ -2,6 +2,7 @@
 // goes down again.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <thread>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "launcher/config.h"
 #include "launcher/main_run.h"
 #include "launcher/run_view.h"
+#include "launcher/stale_files.h"
 #include "server/server_config.h"
 #include "server/server_files.h"
 #include "util/command_line.h"
@@ -16,6 +18,7 @@
 #include "util/notice.h"
 #include "util/platform.h"
 #include "util/product.h"
+#include "util/quit_signals.h"
 #include "util/server_stop.h"
 #include "util/text.h"
 
@@ -30,6 +33,8 @@ constexpr auto kBrowserFirstCheck = std::chrono::milliseconds(5000);
 // How long a start waits for the guard of an earlier, killed run of this
 // program file to stop that run's database server (it ends it after 15 s).
 constexpr auto kEarlierRunLimit = std::chrono::seconds(20);
+// When a start that waits says what for.
+constexpr auto kSayWhatWeWaitFor = std::chrono::seconds(2);
 // How long the clean-up keeps trying to delete one entry that stays locked.
 constexpr auto kDeleteRetryLimit = std::chrono::seconds(10);
 // Lines of each log that go into a message.
@@ -71,6 +76,11 @@ void TMainRun::ProcessMessages() {
   if (FRunView) FRunView->ProcessMessages();
 }
 
+// Until the view takes the quit signals they wait, held, for it.
+bool TMainRun::QuitRequested() const {
+  return (FRunView && FRunView->QuitRequested()) || QuitSignalPending();
+}
+
 void TMainRun::StartServers() {
   if (FServersStarted) return;
   FServersStarted = true;
@@ -95,6 +105,10 @@ void TMainRun::StartServers() {
     FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash " + QuoteArgument(FConfigIni), "",
                                  kShowNormal, TChildTie::kEndWithLauncher);
     FBinDir = ResolveBinDir();
+    WaitForEarlierRun();
+    // A quit during the wait for an earlier run starts nothing more.
+    if (QuitRequested()) return;
+    RemoveStaleServerFiles();
     StartDatabase();
     WritePhpIni();
     FHttpPort = StrToInt(ReadConfig("port"));
@@ -106,18 +120,35 @@ void TMainRun::StartServers() {
   }
 }
 
+// The servers' part of the start-up either brings the web server up or
+// fails the whole start, whatever went wrong; the window's optional steps
+// after it report an error and let the run go on.
 void TMainRun::FormCreate() {
   StartServers();
-  try {
-    if (FTitleRead) {
+  if (FTitleRead) {
+    try {
       if (FRunView) FRunView->SetTitle(AppName);
       TitleApplied();
+    } catch (const std::exception& e) {
+      if (FRunView) FRunView->ShowError(e.what());
     }
+  }
+  // The view takes a quit that came while the servers started.
+  ProcessMessages();
+  std::string failure;
+  try {
     if (FStartFailure) std::rethrow_exception(std::exchange(FStartFailure, nullptr));
-    if (const std::string failure = WaitForWebServer(); !failure.empty()) {
-      FailStartUp(failure);
-      return;
-    }
+    if (!QuitRequested()) failure = WaitForWebServer();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  // Asked to quit meanwhile: the shut-down follows, and nothing failed.
+  if (QuitRequested()) return;
+  if (!failure.empty()) {
+    FailStartUp(failure);
+    return;
+  }
+  try {
     if (RunExternalBrowser()) return;
 
     FUseTrayIcon = ConfigIsOn("trayicon");
@@ -144,7 +175,6 @@ void TMainRun::StartDatabase() {
   FMySqlPort = THi::FindFreePort(3306, true);
   FMyIni = WriteMyIni();
   FMySqlLog = InWorkDir(server_logs::kDatabaseOutput);
-  WaitForEarlierRun();
   LaunchDatabase();
 }
 
@@ -158,18 +188,40 @@ void TMainRun::LaunchDatabase() {
 // A run of this program file that was killed leaves its database server to
 // its guard, a process of this file, which may still be stopping it; this
 // start waits for that rather than fail on the data the old server holds.
+// A wait that goes on says, once, what it waits for.
 void TMainRun::WaitForEarlierRun() {
-  const auto others = [this] {
-    int count = 0;
+  const TProcessId self = THi::GetOwnProcessId();
+  const auto others = [&] {
+    TProcessIdList found;
     for (TProcessId pid : THi::FindProcessesByPath(THi::GetProgramFile()))
-      if (pid != FSplashPid) ++count;
-    return count - 1;  // this launcher
+      if (pid != FSplashPid && pid != self) found.push_back(pid);
+    return found;
   };
-  const auto deadline = Clock::now() + kEarlierRunLimit;
-  while (others() > 0 && Clock::now() < deadline) {
+  const auto started = Clock::now();
+  bool said = false;
+  for (TProcessIdList left = others(); !left.empty(); left = others()) {
+    if (Clock::now() >= started + kEarlierRunLimit || QuitRequested()) return;
+    if (!said && Clock::now() >= started + kSayWhatWeWaitFor) {
+      said = true;
+      std::string ids;
+      for (TProcessId pid : left) ids += (ids.empty() ? "" : ", ") + std::to_string(pid);
+      std::fprintf(stderr, "%s: Waiting for an earlier run of %s to end (process %s).\n", AppName.c_str(),
+                   THi::GetProgramFile().c_str(), ids.c_str());
+    }
     ProcessMessages();
     Sleep(std::chrono::milliseconds(60));
   }
+}
+
+// The work folder is this run's now, but a killed run's pid files and
+// sockets may still be in it; only those of its servers that still run stay.
+void TMainRun::RemoveStaleServerFiles() {
+  TProcessIdList live;
+  for (const char* program : {server_files::kApacheExe, server_files::kMySqlExe}) {
+    const TProcessIdList found = THi::FindProcessesByPath(InBin(FBinDir, program));
+    live.insert(live.end(), found.begin(), found.end());
+  }
+  RemoveStaleRunFiles(THi::GetWorkDir(), live);
 }
 
 void TMainRun::StartWebServer() {
@@ -201,6 +253,7 @@ std::string TMainRun::WaitForWebServer() {
   for (;;) {
     if (!THi::ProcessExists(FApachePid)) return "The web server ended before it answered on port " + port + ".";
     ProcessMessages();
+    if (QuitRequested()) return {};
     poll = std::max(poll + kWebServerPoll, Clock::now());
     std::this_thread::sleep_until(poll);
     if (THi::PortAccepts(FHttpPort)) return {};
@@ -214,8 +267,10 @@ std::string TMainRun::WaitForWebServer() {
 // What was started is stopped before the user reads why, so nothing runs on
 // behind the message; the work files it quotes go only after it.
 void TMainRun::FailStartUp(const std::string& why) {
+  // Logs only of a web server this run started: the work folder may hold a
+  // killed run's.
   const std::string message =
-      WithLogLines(why, {FApacheLog, InWorkDir(server_logs::kWebServerErrors)});
+      FApacheLog.empty() ? why : WithLogLines(why, {FApacheLog, InWorkDir(server_logs::kWebServerErrors)});
   if (FSplashPid != 0) THi::KillProcess(FSplashPid);
   StopWebServer();
   StopDatabase();
@@ -279,7 +334,7 @@ bool TMainRun::RunExternalBrowser() {
   THi::RunProgram(FBrowserPath, FBrowserParams, "", kShowMaximized);
   ProcessMessages();
   Sleep(kBrowserFirstCheck);
-  while (!THi::FindProcessesByPath(THi::ExpandPath(FBrowserPath)).empty()) {
+  while (!QuitRequested() && !THi::FindProcessesByPath(THi::ExpandPath(FBrowserPath)).empty()) {
     ProcessMessages();
     Sleep(kWebServerPoll);
   }

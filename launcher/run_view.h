@@ -23,6 +23,9 @@ class RunView {
   virtual void RunMessageLoop() = 0;
   // Ends the message loop (may be called before it starts).
   virtual void QuitApplication() = 0;
+  // True once the application was asked to quit: a wait of the start-up
+  // ends then, and an open box closes.
+  virtual bool QuitRequested() const = 0;
 
   // The application's window, and the desktop's window that has the
   // keyboard now; 0 where there is none (the console).

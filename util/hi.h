@@ -90,6 +90,7 @@ class THi {
   // First process running the program file, or 0.
   static TProcessId FindProcessByPath(const std::string& programFile);
   static TProcessId GetParentProcessId(TProcessId pid);
+  static TProcessId GetOwnProcessId();
   // Adjusts one privilege of the own token (Windows only; false elsewhere).
   static bool EnablePrivilege(const std::string& name);
   // True only when the named mutex did not exist before; it stays held until

@@ -1,6 +1,8 @@
 // Processes on Linux. Children start in a session of their own with the
-// show state in LODESTACK_SHOWCMD; every child is reaped as soon as it ends,
-// and kept as a pidfd, so that its id is never confused with a later process.
+// show state in LODESTACK_SHOWCMD. Each is held as a pidfd from the moment
+// it exists, so its id is never confused with a later process, and reaped
+// by the thread that started it once it is seen to have ended: no signal
+// handler reaps, which any thread of the toolkit's could run.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -11,8 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
@@ -32,31 +32,7 @@ extern char** environ;
 
 namespace {
 
-// Children the SIGCHLD handler reaps. A plain array of atomics is what a
-// signal handler may touch; a free slot holds 0.
-std::array<std::atomic<pid_t>, 1024> g_children{};
-
-void ReapChildren(int) {
-  const int saved = errno;
-  for (auto& slot : g_children) {
-    const pid_t pid = slot.load();
-    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == pid) slot.store(0);
-  }
-  errno = saved;
-}
-
-void InstallReaper() {
-  static const bool installed = [] {
-    struct sigaction action {};
-    action.sa_handler = ReapChildren;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
-    return sigaction(SIGCHLD, &action, nullptr) == 0;
-  }();
-  (void)installed;
-}
-
-// pidfds of our living children, by id.
+// pidfds of our children that have not been reaped yet, by id.
 std::map<pid_t, int>& ChildPidfds() {
   static std::map<pid_t, int> pidfds;
   return pidfds;
@@ -64,36 +40,23 @@ std::map<pid_t, int>& ChildPidfds() {
 
 bool PidfdEnded(int fd) { return pidfd::WaitForEnd(fd, 0); }
 
-// Forgets the children that have ended.
-void SweepPidfds() {
-  auto& pidfds = ChildPidfds();
-  for (auto it = pidfds.begin(); it != pidfds.end();) {
-    if (PidfdEnded(it->second)) {
-      close(it->second);
-      it = pidfds.erase(it);
-    } else {
-      ++it;
-    }
-  }
+// A child of ours stays a zombie until it is reaped here, so its id cannot
+// pass to another process before its pidfd is closed.
+void Reap(std::map<pid_t, int>::iterator child) {
+  waitpid(child->first, nullptr, WNOHANG);
+  close(child->second);
+  ChildPidfds().erase(child);
 }
 
-// Blocks SIGCHLD for its lifetime, so a child cannot be reaped before we
-// have registered it.
-class ChildSignalBlock {
- public:
-  ChildSignalBlock() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGCHLD);
-    sigprocmask(SIG_BLOCK, &set, &old_);
+// Reaps the children that have ended.
+void ReapEnded() {
+  auto& pidfds = ChildPidfds();
+  for (auto it = pidfds.begin(); it != pidfds.end();) {
+    const auto next = std::next(it);
+    if (PidfdEnded(it->second)) Reap(it);
+    it = next;
   }
-  ~ChildSignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
-  ChildSignalBlock(const ChildSignalBlock&) = delete;
-  ChildSignalBlock& operator=(const ChildSignalBlock&) = delete;
-
- private:
-  sigset_t old_;
-};
+}
 
 // A program name without a folder is looked up in PATH, as a shell would.
 std::string ResolveProgram(const std::string& name) {
@@ -220,8 +183,7 @@ pid_t Spawn(const std::string& program, const std::string& params, const TSpawn&
   // A guarded server runs only once its guard is there.
   int gate[2] = {-1, -1};
   if (how.tie == TChildTie::kShutDownWithLauncher && pipe2(gate, O_CLOEXEC) != 0) gate[0] = gate[1] = -1;
-  InstallReaper();
-  ChildSignalBlock block;
+  ReapEnded();
   const pid_t launcher = getpid();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -231,6 +193,10 @@ pid_t Spawn(const std::string& program, const std::string& params, const TSpawn&
               how.show == kShowHidden, outputFd, DeathSignal(how.tie), launcher, errorPipe[1],
               gate[0]);
   }
+  // Held before anything else can see its id: nothing reaps a child of
+  // ours but Reap, so the id still names it here.
+  const int pidfd = pid > 0 ? pidfd::Open(pid) : -1;
+  if (pidfd >= 0) ChildPidfds()[pid] = pidfd;
   if (outputFd >= 0) close(outputFd);
   close(errorPipe[1]);
   if (gate[1] >= 0) {
@@ -255,15 +221,12 @@ pid_t Spawn(const std::string& program, const std::string& params, const TSpawn&
   close(errorPipe[0]);
   if (got > 0) {  // exec failed: the child has ended already
     waitpid(pid, nullptr, 0);
+    if (pidfd >= 0) {
+      close(pidfd);
+      ChildPidfds().erase(pid);
+    }
     return 0;
   }
-  for (auto& slot : g_children) {
-    pid_t expected = 0;
-    if (slot.compare_exchange_strong(expected, pid)) break;
-  }
-  SweepPidfds();
-  const int pidfd = pidfd::Open(pid);
-  if (pidfd >= 0) ChildPidfds()[pid] = pidfd;
   if (pidfdOut) *pidfdOut = pidfd;
   return pid;
 }
@@ -305,9 +268,8 @@ void THi::RunProgramAndWait(const std::string& program, const std::string& param
   int pidfd = -1;
   if (Spawn(program, params, {workDir, show, TChildTie::kNone, "", 0}, &pidfd) == 0 || pidfd < 0)
     return;
-  pollfd p{pidfd, POLLIN, 0};
-  while (poll(&p, 1, -1) < 0 && errno == EINTR) {
-  }
+  pidfd::WaitForEnd(pidfd, -1);
+  ReapEnded();
 }
 
 void THi::OpenFolder(const std::string& folder, int /*show*/) {
@@ -325,6 +287,7 @@ void THi::EditTextFile(const std::string& file) {
 bool THi::ProcessExists(std::int64_t pid) {
   if (pid < 0) return false;
   if (pid == 0) return true;  // the kernel's idle task, as the snapshot lists it
+  ReapEnded();
   char state = 0;
   TProcessId parent = 0;
   // A zombie has ended; only its exit status is left.
@@ -339,8 +302,7 @@ bool SendSignal(TProcessId pid, int signal) {
   auto& pidfds = ChildPidfds();
   if (const auto it = pidfds.find(static_cast<pid_t>(pid)); it != pidfds.end()) {
     if (PidfdEnded(it->second)) {
-      close(it->second);
-      pidfds.erase(it);
+      Reap(it);
       return false;
     }
     return pidfd::Signal(it->second, signal);
@@ -362,6 +324,8 @@ TProcessId THi::GetParentProcessId(TProcessId pid) {
   TProcessId parent = 0;
   return pid != 0 && ReadStat(pid, state, parent) ? parent : 0;
 }
+
+TProcessId THi::GetOwnProcessId() { return static_cast<TProcessId>(getpid()); }
 
 bool THi::EnablePrivilege(const std::string&) { return false; }
 

@@ -319,6 +319,8 @@ void THi::KillSelf(int exitCode) {
   ExitProcess(static_cast<UINT>(exitCode));
 }
 
+TProcessId THi::GetOwnProcessId() { return static_cast<TProcessId>(::GetCurrentProcessId()); }
+
 TProcessId THi::GetParentProcessId(TProcessId pid) {
   TProcessId parent = 0;
   WalkProcesses([&](const PROCESSENTRY32W& entry) {

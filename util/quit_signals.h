@@ -9,3 +9,5 @@ void HoldQuitSignals();
 // Lets them through in the calling thread again: one that arrived while
 // they were held is delivered now.
 void ReleaseQuitSignals();
+// True when one of them arrived while held and waits to be delivered.
+bool QuitSignalPending();

@@ -2,6 +2,8 @@
 
 #include <signal.h>
 
+#include <initializer_list>
+
 namespace {
 
 sigset_t QuitSignals() {
@@ -23,4 +25,12 @@ void HoldQuitSignals() {
 void ReleaseQuitSignals() {
   const sigset_t set = QuitSignals();
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+bool QuitSignalPending() {
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return false;
+  for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    if (sigismember(&pending, signal) == 1) return true;
+  return false;
 }

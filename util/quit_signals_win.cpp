@@ -3,3 +3,5 @@
 void HoldQuitSignals() {}
 
 void ReleaseQuitSignals() {}
+
+bool QuitSignalPending() { return false; }

@@ -233,8 +233,10 @@ class WindowedView : public MainView {
   void ShowError(const std::string& message) override { errors.push_back(message); }
   void OpenHome(const std::string&) override {}
   void RunMessageLoop() override {}
-  void QuitApplication() override {}
+  void QuitApplication() override { quit = true; }
+  bool QuitRequested() const override { return quit; }
   MainWindowView* Window() override { return &window; }
+  bool quit = false;
   MainWindow window;
   std::vector<std::string> errors;
 };

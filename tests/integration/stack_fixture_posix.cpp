@@ -236,6 +236,29 @@ std::vector<pid_t> Descendants(pid_t root) {
 
 bool Alive(pid_t pid) { return THi::ProcessExists(pid); }
 
+std::string ConfigWith(const std::string& port, const std::string& ip) {
+  return "[INI]\r\nfullscreen=0\r\ntitle=Stack Test\r\nport=" + port + "\r\nip=" + ip +
+         "\r\ncopyfilestoharddisk=0\r\nbrand=0";
+}
+
+std::string PageOnceTheDatabaseAnswers(int port) {
+  std::string page;
+  test::WaitUntil(
+      [&] {
+        page = HttpGet(port, "/");
+        return page.find("The database answered") != std::string::npos;
+      },
+      60s);
+  return page;
+}
+
+bool NothingOfTheTreeRuns(const Tree& tree) {
+  for (const std::string& program :
+       {tree.program(), tree.root() + "/bin/Apache/Apache", tree.root() + "/bin/mysql/bin/mysqld"})
+    if (!THi::FindProcessesByPath(program).empty()) return false;
+  return true;
+}
+
 std::string HttpGet(int port, const std::string& path) { return HttpGetAt("127.0.0.1", port, path); }
 
 std::string HttpGetAt(const std::string& address, int port, const std::string& path) {

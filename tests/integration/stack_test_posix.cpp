@@ -23,19 +23,6 @@ class StackTest : public test::TempFolderTest {
   }
 };
 
-// The launcher does not wait for the database server: the start page tells
-// when it answers.
-std::string PageOnceTheDatabaseAnswers(int port) {
-  std::string page;
-  test::WaitUntil(
-      [&] {
-        page = HttpGet(port, "/");
-        return page.find("The database answered") != std::string::npos;
-      },
-      60s);
-  return page;
-}
-
 std::string IniValue(const std::string& file, const std::string& section, const std::string& key) {
   return THi::ReadIniValue(file, section, key);
 }
@@ -138,15 +125,6 @@ $db->query('CREATE TABLE IF NOT EXISTS survive.notes (note VARCHAR(40))');
 if (isset($_GET['add'])) $db->query("INSERT INTO survive.notes VALUES ('" . $db->real_escape_string($_GET['add']) . "')");
 foreach ($db->query('SELECT note FROM survive.notes') as $row) echo 'note:', $row['note'], "\n";
 )php");
-}
-
-// No process of the tree's own programs (the launcher and its guard, the
-// web server, the database server) runs.
-bool NothingOfTheTreeRuns(const Tree& tree) {
-  for (const std::string& program :
-       {tree.program(), tree.root() + "/bin/Apache/Apache", tree.root() + "/bin/mysql/bin/mysqld"})
-    if (!THi::FindProcessesByPath(program).empty()) return false;
-  return true;
 }
 
 TEST_F(StackTest, RowsWrittenThroughPhpSurviveARestart) {
@@ -507,16 +485,46 @@ TEST_F(StackTest, StartsServesAndStopsFromAFolderNamedWithQuotesBlanksAndAccents
   EXPECT_FALSE(THi::DirectoryExists(work));
 }
 
-TEST_F(StackTest, APortThatIsNoNumberStopsTheStartUpWithTheConversionMessage) {
+// The error comes after the database server has started: it is said once,
+// and the start ends as every failed start does.
+TEST_F(StackTest, APortThatIsNoNumberFailsTheStartWithTheConversionMessage) {
   Tree tree(temp_, "stack", {.config = ConfigWith("eighty")});
-  Launcher launcher(tree.program(), temp_.path());
-  EXPECT_TRUE(test::WaitUntil(
-      [&] { return launcher.Output().find("is not a valid integer value") != std::string::npos; }, 60s));
-  EXPECT_NE(launcher.Output().find("'eighty' is not a valid integer value"), std::string::npos);
-  EXPECT_FALSE(THi::FileExists(tree.WorkDir() + "/httpd.conf"));
-  // Still running, as the window would still open; it ends on the quit signal.
-  EXPECT_TRUE(launcher.Running());
-  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+  TerminalRun run(tree.root());
+  EXPECT_EQ(run.WaitForExit(), 1) << run.Output();
+  const std::string said = run.Output();
+  const std::string message = "Stack Test: 'eighty' is not a valid integer value";
+  const std::size_t at = said.find(message);
+  ASSERT_NE(at, std::string::npos) << said;
+  EXPECT_EQ(said.find(message, at + 1), std::string::npos) << "said twice:\n" << said;
+  EXPECT_EQ(said.find("running at"), std::string::npos) << said;
+  EXPECT_TRUE(NothingOfTheTreeRuns(tree));
+  EXPECT_FALSE(THi::DirectoryExists(tree.WorkDir()));
+}
+
+// A quit while the start waits for a killed run's database server (held
+// up here by a SIGSTOP) ends the wait at once: nothing more is started.
+TEST_F(StackTest, AQuitDuringTheWaitForAnEarlierRunEndsTheStartWithinASecond) {
+  Tree tree(temp_, "stack", {.config = ConfigWith("19300")});
+  pid_t stopping = 0;
+  {
+    Launcher killed(tree.program(), temp_.path());
+    ASSERT_GT(killed.WaitForHome(), 0) << killed.Output();
+    stopping = DatabaseServerOf(tree);
+    ASSERT_GT(stopping, 0);
+    kill(stopping, SIGSTOP);
+    killed.Stop(SIGKILL);
+  }
+  Launcher again(tree.program(), temp_.path());
+  std::this_thread::sleep_for(2s);
+  EXPECT_TRUE(again.Running()) << again.Output();
+  const auto asked = std::chrono::steady_clock::now();
+  kill(again.pid(), SIGTERM);
+  EXPECT_EQ(again.WaitForExit(10s), 0) << again.Output();
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, 1500ms);
+  EXPECT_TRUE(THi::FindProcessesByPath(tree.root() + "/bin/Apache/Apache").empty());
+  EXPECT_EQ(again.Output(), "");
+  kill(stopping, SIGCONT);
+  EXPECT_TRUE(test::WaitUntil([&] { return NothingOfTheTreeRuns(tree); }, 20s));
 }
 
 }  // namespace

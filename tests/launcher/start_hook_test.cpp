@@ -21,6 +21,7 @@ class WindowsView : public RunView {
   void OpenHome(const std::string&) override {}
   void RunMessageLoop() override {}
   void QuitApplication() override {}
+  bool QuitRequested() const override { return false; }
   TWindowHandle ApplicationWindow() override { return 100; }
   TWindowHandle ForegroundWindow() override { return 200; }
 };

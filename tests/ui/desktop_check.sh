@@ -476,7 +476,13 @@ sleep 0.3
 shot server-stopped
 xdotool key alt+y
 check "Yes starts it again, and PHP reaches the database" within 30 'test "$(curl -s http://127.0.0.1:18422/db.php)" = 1'
-stop
+# A log-off while the box asks: nobody clicks, and the run ends all the same.
+kill -9 "$(pgrep -P "$launcher" -f bin/mysql/bin/mysqld)"
+check "killed again, it is told again" within 2 has_title Warning
+kill -TERM "$launcher"
+check "a quit closes the box within a second" within 1 '! has_title Warning'
+check "and the run ends" ended 20
+check "with exit code 0" test "${code:-}" = 0
 check "and every server ends with it" within 20 'nothing_runs "$tree"'
 }
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "support/test_support.h"
 #include "util/command_line.h"
@@ -201,6 +203,28 @@ TEST_F(ProcessTest, AnEndedChildNoLongerExists) {
   EXPECT_FALSE(THi::KillProcess(pid));
   EXPECT_EQ(THi::GetProcessPath(pid), "");
 }
+
+#ifndef _WIN32
+// A child is held by its pidfd from its start and reaped only by the thread
+// that looks at it again: another thread (a toolkit's, taking SIGCHLD)
+// never reaps it, so its id cannot pass to another process meanwhile.
+TEST_F(ProcessTest, AnEndedChildStaysOursUntilTheStartingThreadLooksAtIt) {
+  const TProcessId pid = THi::RunProgram(ChildProgram(), "exit 3", "", kShowNormal);
+  ASSERT_NE(pid, 0u);
+  const std::string stat = "/proc/" + std::to_string(pid) + "/stat";
+  const auto state = [&] {
+    const std::string line = THi::FileExists(stat) ? test::ReadFile(stat) : "";
+    const std::size_t close = line.rfind(')');
+    return close == std::string::npos || close + 2 >= line.size() ? '-' : line[close + 2];
+  };
+  std::thread other([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+  EXPECT_TRUE(WaitUntil([&] { return state() == 'Z'; })) << "reaped by someone else";
+  other.join();
+  EXPECT_EQ(state(), 'Z');
+  EXPECT_FALSE(THi::KillProcess(pid)) << "an ended child is not signalled";
+  EXPECT_EQ(state(), '-') << "the look reaped it";
+}
+#endif
 
 TEST_F(ProcessTest, KillEndsALiveChildOnceOnly) {
   const TProcessId pid = StartSleeper(ChildProgram());

@@ -60,6 +60,7 @@ class ConsoleView : public MainView {
   }
 
   void QuitApplication() override { quit_ = true; }
+  bool QuitRequested() const override { return quit_; }
 
  private:
   void WaitForQuit(long milliseconds) {

@@ -78,6 +78,7 @@ class HiddenWindowView : public MainView {
     quit_ = true;
     PostQuitMessage(0);
   }
+  bool QuitRequested() const override { return quit_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

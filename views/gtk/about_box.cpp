@@ -138,7 +138,7 @@ void ShowGtkAbout(GtkWindow* owner, GdkPixbuf* icon, const std::string& title,
   gtk_widget_show_all(dialog);
   gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK));
   gtk_window_present(GTK_WINDOW(dialog));
-  gtk_dialog_run(GTK_DIALOG(dialog));
+  RunDialog(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css));
   g_object_unref(css);

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "views/gtk/modal_dialog.h"
+
 namespace {
 
 GtkMessageType MessageType(unsigned flags) {
@@ -29,7 +31,7 @@ std::string Run(GtkWidget* chooser) {
   std::string chosen;
   gtk_widget_show_all(chooser);
   gtk_window_present(GTK_WINDOW(chooser));
-  if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+  if (RunDialog(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
     gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
     if (name) chosen = name;
     g_free(name);
@@ -50,7 +52,7 @@ int GtkDialogServices::AppMessageBox(const std::string& text, unsigned flags) {
   gtk_window_set_position(GTK_WINDOW(box), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_widget_show_all(box);
   gtk_window_present(GTK_WINDOW(box));
-  const int response = gtk_dialog_run(GTK_DIALOG(box));
+  const int response = RunDialog(GTK_DIALOG(box));
   gtk_widget_destroy(box);
   if (!yesNo) return mrOK;
   return response == GTK_RESPONSE_YES ? mrYes : mrNo;

@@ -9,6 +9,7 @@
 #include "util/hi.h"
 #include "util/quit_signals.h"
 #include "views/gtk/about_box.h"
+#include "views/gtk/modal_dialog.h"
 #include "views/gtk/popup_window.h"
 #include "views/gtk/program_icon.h"
 #include "views/gtk/tool_dialogs.h"
@@ -134,6 +135,7 @@ void GtkMainWindow::RunMessageLoop() {
 
 void GtkMainWindow::QuitApplication() {
   quit_ = true;
+  CloseModalDialogs();
   if (loop_) g_main_loop_quit(loop_);
 }
 

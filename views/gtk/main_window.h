@@ -27,6 +27,7 @@ class GtkMainWindow : public MainView, public GtkBrowserView<MainWindowView> {
   void OpenHome(const std::string& address) override;
   void RunMessageLoop() override;
   void QuitApplication() override;
+  bool QuitRequested() const override { return quit_; }
   MainWindowView* Window() override { return this; }
   TWindowHandle ApplicationWindow() override;
   TWindowHandle ForegroundWindow() override;

@@ -1,6 +1,29 @@
 #include "views/gtk/modal_dialog.h"
 
+#include <map>
+
 namespace {
+
+// How each dialog that is open now is closed, by its address.
+std::map<const void*, std::function<void()>>& OpenDialogs() {
+  static std::map<const void*, std::function<void()>> open;
+  return open;
+}
+bool g_closingAll = false;
+
+// Registers a dialog as open for its lifetime.
+class OpenDialog {
+ public:
+  OpenDialog(const void* dialog, std::function<void()> close) : dialog_(dialog) {
+    OpenDialogs()[dialog] = std::move(close);
+  }
+  ~OpenDialog() { OpenDialogs().erase(dialog_); }
+  OpenDialog(const OpenDialog&) = delete;
+  OpenDialog& operator=(const OpenDialog&) = delete;
+
+ private:
+  const void* dialog_;
+};
 
 void OnButton(GtkButton*, gpointer handler) { (*static_cast<std::function<void()>*>(handler))(); }
 
@@ -70,10 +93,12 @@ GtkWidget* GtkModalDialog::Bevel(int left, int top, int width, int height) {
 
 TModalResult GtkModalDialog::ShowModal(const std::function<void()>& onShow) {
   result_ = mrNone;
+  if (g_closingAll) return mrCancel;
+  const OpenDialog open(this, [this] { Close(mrCancel); });
   gtk_widget_show_all(window_);
   gtk_window_present(GTK_WINDOW(window_));
   onShow();
-  if (result_ == mrNone) {
+  if (result_ == mrNone && !g_closingAll) {
     loop_ = g_main_loop_new(nullptr, FALSE);
     g_main_loop_run(loop_);
     g_main_loop_unref(loop_);
@@ -91,6 +116,19 @@ void GtkModalDialog::Close(TModalResult result) {
 gboolean GtkModalDialog::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   static_cast<GtkModalDialog*>(self)->OnCloseQuery();
   return TRUE;
+}
+
+int RunDialog(GtkDialog* dialog) {
+  if (g_closingAll) return GTK_RESPONSE_DELETE_EVENT;
+  const OpenDialog open(dialog, [dialog] { gtk_dialog_response(dialog, GTK_RESPONSE_DELETE_EVENT); });
+  return gtk_dialog_run(dialog);
+}
+
+void CloseModalDialogs() {
+  g_closingAll = true;
+  // A copy: each close may end a dialog's run, which unregisters it.
+  const auto open = OpenDialogs();
+  for (const auto& entry : open) entry.second();
 }
 
 void UseDialogFont(GtkWidget* window) {

@@ -46,6 +46,14 @@ class GtkModalDialog {
   std::vector<std::function<void()>*> handlers_;
 };
 
+// Runs a GTK dialog until it is answered, or closed by CloseModalDialogs
+// (GTK_RESPONSE_DELETE_EVENT); returns its response.
+int RunDialog(GtkDialog* dialog);
+// The application quits: every dialog and box that is open closes as its
+// title bar's close button would, and none opens from now on, so that a
+// log-off need not wait for a click.
+void CloseModalDialogs();
+
 // The small font the dialogs were laid out for, on a window and everything in it.
 void UseDialogFont(GtkWidget* window);
 // Enables or disables several controls at once.

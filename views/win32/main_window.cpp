@@ -112,8 +112,9 @@ void Win32MainWindow::ProcessMessages() {
   }
 }
 
-// The start-up stopped at an error: once the user has read it, the window
-// opens all the same, so the run can be seen and ended by closing it.
+// An optional step of the start-up stopped at an error: once the user has
+// read it, the window opens all the same, so the run can be seen and ended
+// by closing it.
 void Win32MainWindow::ShowError(const std::string& message) {
   MessageBoxW(window_, wide::FromUtf8(message).c_str(), wide::FromUtf8(appTitle_).c_str(),
               MB_OK | MB_ICONERROR);

@@ -28,6 +28,7 @@ class Win32MainWindow : public MainView, public BrowserFrameView<MainWindowView>
   void OpenHome(const std::string& address) override;
   void RunMessageLoop() override;
   void QuitApplication() override;
+  bool QuitRequested() const override { return quit_; }
   MainWindowView* Window() override { return this; }
   TWindowHandle ApplicationWindow() override { return reinterpret_cast<TWindowHandle>(window_); }
   TWindowHandle ForegroundWindow() override {

@@ -164,6 +164,17 @@ check "the window agrees to the end of the session" \
   test "$(value "$(probe send queryendsession)" answer)" = 1
 check "the end of the session ends the launcher and its servers" within 60 '[ -z "$(pgrep -f "$tag")" ]'
 
+# Log-off while the box of a server that ended asks "Restart it?": nobody
+# clicks, the box closes and the launcher ends with its servers.
+"$wine_run" "$tree/lodestack.exe" &
+started 60
+pkill -9 -f "$tag.*mysqld"
+check "a database server that ended is told in a box" within 10 'has "$(probe messagebox)" "^messagebox=1"'
+shot restart-box
+probe send queryendsession >/dev/null
+check "the end of the session closes the box at once" within 2 'has "$(probe messagebox)" "^messagebox=0"'
+check "and ends the launcher and its servers" within 60 '[ -z "$(pgrep -f "$tag")" ]'
+
 # The medium is removed: the program file is gone when a device changes.
 "$wine_run" "$tree/lodestack.exe" &
 started 60
@@ -208,19 +219,16 @@ probe key 27 >/dev/null
 probe send queryendsession >/dev/null
 check "and it ends as usual" within 60 '[ -z "$(pgrep -f "$tag")" ]'
 
-# A port that is no number stops the start-up with its error; once read,
-# the window opens without servers and without the tray icon, and closing
-# it ends the run.
+# A port that is no number fails the start-up with its error, after the
+# database server has started; once read, the run ends with nothing left.
 printf '[INI]\r\ntitle=Bad Port\r\nport=eighty\r\nip=127.0.0.1\r\nfullscreen=0\r\nbrand=0\r\n' >"$work/Bad.ini"
 "$wine_run" "$program" /config "$(winpath "$tree/lodestack.exe")" "$(winpath "$work/Bad.ini")"
 "$wine_run" "$tree/lodestack.exe" &
 within 60 'has "$(probe messagebox)" "^messagebox=1"' 
 shot bad-port
 check "the error is the conversion's" has "$(probe messagebox answer)" "'eighty' is not a valid integer value"
-check "then the window opens" within 20 'has "$(probe main)" "^found=1"'
-check "without the tray icon" test "$(value "$(probe tray)" iconwindow)" = 0
-probe send close >/dev/null
-check "closing it ends the run" within 60 '[ -z "$(pgrep -f "$tag")" ]'
+check "once it is read the run ends" within 60 '[ -z "$(pgrep -f "$tag")" ]'
+check "and no window opened" test "$(value "$(probe main)" found)" != 1
 
 echo "screenshots in $shots"
 echo "$failures failed"

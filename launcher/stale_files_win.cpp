@@ -1,0 +1,3 @@
+#include "launcher/stale_files.h"
+
+bool IsDeadSocket(const std::string&) { return false; }
