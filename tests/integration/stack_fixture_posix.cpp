@@ -236,11 +236,6 @@ std::vector<pid_t> Descendants(pid_t root) {
 
 bool Alive(pid_t pid) { return THi::ProcessExists(pid); }
 
-std::string ConfigWith(const std::string& port, const std::string& ip) {
-  return "[INI]\r\nfullscreen=0\r\ntitle=Stack Test\r\nport=" + port + "\r\nip=" + ip +
-         "\r\ncopyfilestoharddisk=0\r\nbrand=0";
-}
-
 std::string PageOnceTheDatabaseAnswers(int port) {
   std::string page;
   test::WaitUntil(

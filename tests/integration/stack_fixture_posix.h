@@ -88,9 +88,6 @@ class Tree {
   std::string root_;
 };
 
-// A Config.ini titled "Stack Test" with the port and the address.
-std::string ConfigWith(const std::string& port, const std::string& ip = "127.0.0.1");
-
 // The launcher does not wait for the database server: the start page tells
 // when it answers. The page, once it says so (or the last one after a minute).
 std::string PageOnceTheDatabaseAnswers(int port);
