@@ -24,6 +24,8 @@ std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::str
 std::vector<std::string> AccessOnlyWith(const std::string& variable);
 // The web server's command line after the program.
 std::string ApacheParams(const std::string& httpdConf);
+// The database server's socket in the work folder; empty where it has none.
+std::string MySqlSocket(const std::string& workDir);
 // Keys the database server needs besides the shared four.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.

@@ -31,6 +31,7 @@ class FakeModes : public ModeHandlers {
              const std::string& source) override {
     calls.push_back("patch " + modeWord + " " + target + " " + source);
   }
+  void Command(const TArgs& args) override { calls.push_back("command " + args[1]); }
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
 };
 
