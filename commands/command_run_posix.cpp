@@ -87,6 +87,10 @@ bool IsCommandWord(const std::string& word) {
   return false;
 }
 
+std::vector<std::string> TerminalStart() {
+  return TerminalCommand(THi::GetEnvVar("TERMINAL"), THi::GetProgramFile());
+}
+
 int RunCommand(const std::vector<std::string>& args, const std::string& startFolder) {
   TStack stack = FindStack();
   const std::string word = args.size() > 1 ? args[1] : "";

@@ -12,6 +12,8 @@ namespace commands {
 
 bool IsCommandWord(const std::string& word) { return word == "shell"; }
 
+std::vector<std::string> TerminalStart() { return {THi::GetProgramFile(), "shell"}; }
+
 int RunCommand(const std::vector<std::string>&, const std::string& startFolder) {
   const TPlan plan = PlanWindowsShell(FindStack());
   // The console inherits them; this process ends right after.

@@ -16,4 +16,9 @@ bool IsCommandWord(const std::string& word);
 // return when the program took this process's place.
 int RunCommand(const std::vector<std::string>& args, const std::string& startFolder);
 
+// The program and its arguments that open a window with the stack's shell:
+// the desktop's terminal running it on Linux, the program file's own
+// `shell`, which opens a console, on Windows.
+std::vector<std::string> TerminalStart();
+
 }  // namespace commands

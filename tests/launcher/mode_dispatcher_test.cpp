@@ -139,3 +139,14 @@ TEST(DispatchMode, OnlyExactModeWordsCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DispatchMode, CommandWordsGoToTheCommandLineAsWritten) {
+  EXPECT_EQ(Dispatch({kProgram, "shell"}), Calls{"command shell"});
+  EXPECT_EQ(Dispatch({kProgram, "shell", "-x", "a b"}), Calls{"command shell"});
+  EXPECT_EQ(Dispatch({kProgram, "SHELL"}), Calls{});
+  EXPECT_EQ(Dispatch({kProgram, "shells"}), Calls{});
+}
+
+}  // namespace
