@@ -40,13 +40,19 @@ TPairs PhpEnvironment(const TStack& stack) {
   return {{"PHPRC", IniFolder(stack)}, {"PHP_INI_SCAN_DIR", ""}};
 }
 
-// A line of sh that runs this program file with the word and the arguments
-// the wrapper got.
-std::string Wrapper(const std::string& programFile, const std::string& word) {
+std::string ShQuoted(const std::string& text) {
   std::string quoted = "'";
-  for (char c : programFile) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  quoted += "'";
-  return "#!/bin/sh\nexec " + quoted + " " + word + " \"$@\"\n";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// A script that runs this program file with the word and the arguments it got.
+std::string Wrapper(const std::string& programFile, const std::string& word) {
+  return "#!/bin/sh\nexec " + ShQuoted(programFile) + " " + word + " \"$@\"\n";
+}
+
+bool IsBash(const std::string& shell) {
+  return shell == "bash" || (shell.size() > 5 && shell.ends_with("/bash"));
 }
 
 TPlan PlanShell(const TStack& stack) {
@@ -57,6 +63,13 @@ TPlan PlanShell(const TStack& stack) {
   plan.env.emplace_back("LODESTACK_SHELL", stack.appPath);
   for (const char* word : {"php", "mysql", "mysqldump", "composer"})
     plan.files.emplace_back(word, Wrapper(stack.programFile, word));
+  // The user's own start-up file may put other folders first: bash reads it
+  // through ours, which puts the wrappers back in front and marks the prompt.
+  if (IsBash(plan.argv[0])) {
+    plan.files.emplace_back("bashrc", "[ -f ~/.bashrc ] && . ~/.bashrc\nPATH=" + ShQuoted(stack.privateDir) +
+                                          ":\"$PATH\"\nPS1=\"(lodestack) $PS1\"\n");
+    plan.argv.insert(plan.argv.end(), {"--rcfile", stack.privateDir + "/bashrc"});
+  }
   plan.executable = true;
   plan.message = "Lodestack shell of " + stack.appPath +
                  ": php, mysql, mysqldump and composer are the stack's own; \"exit\" leaves it.";

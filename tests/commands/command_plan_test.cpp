@@ -111,6 +111,14 @@ TEST_F(CommandPlanTest, TheShellPutsWrappersOfTheFourCommandsFirstOnThePath) {
   EXPECT_NE(plan.message.find("shell"), std::string::npos);
   EXPECT_EQ(plan.message.find("not running"), std::string::npos);
 
+  // bash reads the user's start-up file through one that puts the wrappers first again.
+  stack.shell = "/usr/bin/bash";
+  const TPlan bash = Plan({"shell"});
+  EXPECT_EQ(bash.argv, (std::vector<std::string>{"/usr/bin/bash", "--rcfile", stack.privateDir + "/bashrc"}));
+  ASSERT_EQ(bash.files.size(), 5u);
+  EXPECT_EQ(bash.files[4].second, "[ -f ~/.bashrc ] && . ~/.bashrc\nPATH='" + stack.privateDir +
+                                      "':\"$PATH\"\nPS1=\"(lodestack) $PS1\"\n");
+
   stack.shell.clear();
   stack.clientOptions.clear();
   const TPlan plain = Plan({"shell"});
