@@ -71,9 +71,13 @@ rm -rf "$work/packages"
 folder="Gäste Ordner mit Lücken"
 tree="/srv/$folder/$top"
 here="$work/srv/$folder/$top"
-# The bare Debian, with /srv of its own. The network is this machine's, so
-# curl here reaches the servers there.
-bare=(bwrap --ro-bind "$root" / --proc /proc --dev /dev --perms 1777 --tmpfs /tmp --bind "$work/srv" /srv
+# The bare Debian, with /srv and /tmp of its own; every program started in it
+# shares that /tmp, as on a real machine, where the stack's command line finds
+# the running stack's work folder. The network is this machine's, so curl
+# here reaches the servers there.
+mkdir -p "$work/tmp"
+chmod 1777 "$work/tmp"
+bare=(bwrap --ro-bind "$root" / --proc /proc --dev /dev --bind "$work/tmp" /tmp --bind "$work/srv" /srv
   --die-with-parent --clearenv --setenv PATH /usr/sbin:/usr/bin:/sbin:/bin --setenv HOME /root
   --setenv LANG C.UTF-8 --setenv TERM xterm)
 in_root() { "${bare[@]}" --chdir / "$@"; }
@@ -280,6 +284,7 @@ command_run php -v
 check "the stopped stack's php still runs" grep -q '^PHP 8' "$work/cmd"
 
 echo "== a C library older than the tree needs"
+find "$work/tmp" -mindepth 1 -delete
 echo 99.0 >"$here/bin/lib/glibc-floor"
 refusal=$(in_root bash -c 'cd "$1" && ./lodestack; echo "status $?"; ls /tmp' _ "$tree" 2>&1)
 echo "$refusal"
