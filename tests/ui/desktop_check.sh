@@ -11,7 +11,7 @@ module=$(dirname "$program")/lodestack-gtk.so
 
 source "$(dirname "$0")/../support/check.sh"
 if [ "${3:-}" != --inside ]; then
-  need xvfb-run xdotool xwininfo trayer import convert identify xterm
+  need xvfb-run xdotool xwininfo trayer import convert identify
   [ -x "$shared/bin/Apache/Apache" ] || skip "$shared holds no stack"
   # -noreset: with its last client gone the server would reset, and a
   # window opened in that moment would find no display.
@@ -264,14 +264,6 @@ if [ -n "$(icon_window)" ] && [ -n "$main" ]; then
   shot about
   xdotool key Return
   check "and closes with its OK" within 10 '! has_title About'
-  tray_entry 4  # Show/Hide, Down Size, Server Settings, Open Terminal
-  check "Open Terminal starts the stack's shell" within 20 'pgrep -f -- "$tree/lodestack shell" >/dev/null'
-  terminal=$(xdotool search --onlyvisible --class xterm 2>/dev/null | head -n 1)
-  check "in a terminal window" test -n "$terminal"
-  sleep 1
-  shot terminal
-  [ -z "$terminal" ] || kill "$(xdotool getwindowpid "$terminal")"
-  check "which closes with the shell" within 10 '! pgrep -f -- "$tree/lodestack shell" >/dev/null'
   click_icon 3
   within 10 'test -n "$(menu)"'
   sleep 0.3
