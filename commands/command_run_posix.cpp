@@ -54,6 +54,12 @@ void Exec(const TPlan& plan, const std::string& startFolder) {
   std::fprintf(stderr, "lodestack: could not run %s: %s\n", argv[0], std::strerror(errno));
 }
 
+volatile sig_atomic_t g_child = 0;
+
+void PassOn(int signal) {
+  if (g_child > 0) kill(static_cast<pid_t>(g_child), signal);
+}
+
 // The shell's status as it would report the child: 128 plus the signal that killed it.
 int RunAndWait(const TPlan& plan, const std::string& startFolder) {
   const pid_t pid = fork();
@@ -65,16 +71,25 @@ int RunAndWait(const TPlan& plan, const std::string& startFolder) {
     Exec(plan, startFolder);
     _exit(127);
   }
-  // Ctrl+C and Ctrl+\ are the child's to act on; this process stays to tidy up.
-  struct sigaction ignore {}, oldInt {}, oldQuit {};
+  // Ctrl+C and Ctrl+\ reach the child from the terminal; a closed terminal
+  // or a request to end goes to this process, which hands it on. Either way
+  // this process stays to tidy up after the child.
+  g_child = pid;
+  struct sigaction ignore {}, pass {}, old[4];
   ignore.sa_handler = SIG_IGN;
-  sigaction(SIGINT, &ignore, &oldInt);
-  sigaction(SIGQUIT, &ignore, &oldQuit);
+  pass.sa_handler = PassOn;
+  sigaction(SIGINT, &ignore, &old[0]);
+  sigaction(SIGQUIT, &ignore, &old[1]);
+  sigaction(SIGHUP, &pass, &old[2]);
+  sigaction(SIGTERM, &pass, &old[3]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGQUIT, &oldQuit, nullptr);
+  g_child = 0;
+  sigaction(SIGINT, &old[0], nullptr);
+  sigaction(SIGQUIT, &old[1], nullptr);
+  sigaction(SIGHUP, &old[2], nullptr);
+  sigaction(SIGTERM, &old[3], nullptr);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
