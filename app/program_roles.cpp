@@ -2,6 +2,7 @@
 
 #include "forms/main_form.h"
 #include "forms/main_view.h"
+#include "commands/commands.h"
 #include "launcher/mode_services.h"
 #include "launcher/process_start.h"
 #include "launcher/setup_mode.h"
@@ -33,6 +34,8 @@ void ProgramRoles::Splash(const std::string& configIni) {
 }
 
 void ProgramRoles::Guard(const TArgs& args) { RunChildGuard(args); }
+
+void ProgramRoles::Command(const TArgs& args) { exitCode_ = commands::RunCommand(args, StartFolder()); }
 
 void ProgramRoles::Setup(const TArgs& args) {
   const TSetupResult result = RunSetup(args);

@@ -20,6 +20,7 @@ class ProgramRoles : public EntryRoles {
   void Setup(const TArgs& args) override;
   void Patch(const std::string& modeWord, const std::string& target,
              const std::string& source) override;
+  void Command(const TArgs& args) override;
   bool FileExists(const std::string& path) override;
   void Relaunch() override;
   void InitializeApplication() override;

@@ -64,6 +64,8 @@ class TfrmMain : public TBrowserForm, public TMainRun {
 
   void mnuTray_ShowClick() { ToggleMainWindow(); }
   void mnuTray_DownSizeClick();
+  // A terminal (a console on Windows) with the stack's command line.
+  void mnuTray_TerminalClick();
   void mnuTray_SettingsClick();
   void mnuTray_HelpClick();
   void mnuTray_EmailClick();

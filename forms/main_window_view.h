@@ -19,9 +19,10 @@ class TfrmBrand;
 
 enum class TTrayItem {
   kShow, kSeparator0, kDownSize, kSettings, kSeparator1,
-  kHelp, kEmail, kWebsite, kAbout, kSeparator2, kExit,
+  kTerminal, kSeparator2,
+  kHelp, kEmail, kWebsite, kAbout, kSeparator3, kExit,
 };
-inline constexpr int kTrayItemCount = 11;
+inline constexpr int kTrayItemCount = 13;
 
 class MainWindowView : public BrowserView {
  public:

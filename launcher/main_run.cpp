@@ -37,7 +37,12 @@ std::string TMainRun::WriteHttpdConf() {
 
 std::string TMainRun::WritePhpIni() { return server_config::WritePhpIni(FBinDir, FMySqlPort); }
 
-std::string TMainRun::WriteMyIni() { return server_config::WriteMyIni(FBinDir, FMySqlPort); }
+std::string TMainRun::WriteMyIni() {
+  const std::string file = server_config::WriteMyIni(FBinDir, FMySqlPort);
+  // For the stack's command line: its client and dump reach this server.
+  server_config::WriteClientOptions(FMySqlPort);
+  return file;
+}
 
 std::string TMainRun::ResolveBinDir() {
   const std::string bin = THi::GetAppPath() + "bin";

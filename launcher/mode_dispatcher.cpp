@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "commands/commands.h"
 #include "util/child_guard.h"
 
 std::string ModeWord(const TArgs& args) {
@@ -18,6 +19,12 @@ void DispatchMode(const TArgs& args, ModeHandlers& handlers) {
   const std::size_t count = args.empty() ? 0 : args.size() - 1;
   const std::string word = ModeWord(args);
 
+  // The command words are new beside the modes and, as commands go, taken
+  // as written.
+  if (count >= 1 && commands::IsCommandWord(args[1])) {
+    handlers.Command(args);
+    return;
+  }
   if (count >= 7 && word == "downsize") {
     // The dialog always sends sixteen flags; a shorter list is padded with
     // "0" (keep), so a missing flag never removes anything.

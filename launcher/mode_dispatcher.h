@@ -18,6 +18,8 @@ class ModeHandlers {
   virtual void Setup(const TArgs& args) = 0;                      // the whole argument list
   virtual void Patch(const std::string& modeWord, const std::string& target,
                      const std::string& source) = 0;              // "/config", "/icon", "/splash"
+  // The stack's command line (php, mysql, shell, ...): the whole argument list.
+  virtual void Command(const TArgs& args) = 0;
   // Existence of a named file; the dispatcher tests nothing else.
   virtual bool FileExists(const std::string& path) = 0;
 };

@@ -8,6 +8,8 @@
 // the C library against the tree's floor), the program folder as current
 // folder, OLE on Windows.
 void ProcessStart();
+// The current folder the process was started in, before ProcessStart left it.
+const std::string& StartFolder();
 // Ends what ProcessStart began, for a process that ends normally.
 void ProcessEnd();
 

@@ -35,10 +35,18 @@ void RequireLibcFloor() {
   std::exit(1);
 }
 
+std::string g_startFolder;
+
 }  // namespace
+
+const std::string& StartFolder() { return g_startFolder; }
 
 void ProcessStart() {
   RequireLibcFloor();
+  if (char* here = getcwd(nullptr, 0)) {
+    g_startFolder = here;
+    std::free(here);
+  }
   const std::string folder = THi::GetAppDir();
   if (!folder.empty()) (void)chdir(folder.c_str());
 }

@@ -13,10 +13,20 @@
 
 namespace {
 bool oleInitialized = false;
+std::string g_startFolder;
+
+std::string CurrentFolder() {
+  wchar_t here[32768];
+  const DWORD length = GetCurrentDirectoryW(32768, here);
+  return length > 0 && length < 32768 ? wide::ToUtf8(here, length) : std::string();
+}
 }  // namespace
+
+const std::string& StartFolder() { return g_startFolder; }
 
 void ProcessStart() {
   THi::RequireWindows2000();
+  g_startFolder = CurrentFolder();
   // Relative paths (and the servers we start) resolve against the program folder.
   SetCurrentDirectoryW(wide::FromUtf8(THi::GetAppDir()).c_str());
   if (!oleInitialized) oleInitialized = SUCCEEDED(OleInitialize(nullptr));

@@ -146,9 +146,13 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
 }
 
 std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
+  return WritePhpIniInto(THi::GetWorkDir(), binDir, mySqlPort);
+}
+
+std::string WritePhpIniInto(const std::string& folder, const std::string& binDir, int mySqlPort) {
   const char sep = platform::kPathDelim;
   const std::string phpDir = binDir + sep + "php";
-  const std::string file = InWorkDir("php.ini");
+  const std::string file = folder + sep + "php.ini";
   THi::CopyFile(phpDir + sep + "php.ini", file);
   THi::SetReadOnlyTree(file, false);
 
@@ -162,7 +166,7 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
   THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
                      PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
   THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
-  server_files::WritePhpIniExtras(file, phpDir, mySqlPort, THi::GetWorkDir());
+  server_files::WritePhpIniExtras(file, phpDir, mySqlPort, folder);
   THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
   try {
     const std::string sendmail =

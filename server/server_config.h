@@ -36,6 +36,12 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
 // The template php.ini of the bin folder with the paths and the database port
 // of this run, and the folder of the stack's own pages (kPagesSetting).
 std::string WritePhpIni(const std::string& binDir, int mySqlPort);
+// The same php.ini, written into another folder (a command's own, while the stack is stopped).
+std::string WritePhpIniInto(const std::string& folder, const std::string& binDir, int mySqlPort);
+// The option file of the database client and dump (--defaults-file), beside
+// my.ini: this run's socket and port, as the database's root user.
+inline constexpr char kClientOptionsFile[] = "client.cnf";
+std::string WriteClientOptions(int mySqlPort);
 // The database server's options; on a CD-ROM the data folder is copied into
 // the work folder and used from there.
 std::string WriteMyIni(const std::string& binDir, int mySqlPort);

@@ -34,6 +34,8 @@ std::string WhyApacheCannotName(const std::string& folder);
 std::string MailCommand(const std::string& sendmail);
 // The web server's command line after the program.
 std::string ApacheParams(const std::string& httpdConf);
+// The database server's socket in the work folder; empty where it has none.
+std::string MySqlSocket(const std::string& workDir);
 // Keys the database server needs besides the shared four.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.

@@ -86,11 +86,7 @@ std::string ApacheParams(const std::string& httpdConf) {
 // load every extension of the tree a second time: only php.ini counts.
 void PrepareServerEnvironment() { THi::SetEnvVar("PHP_INI_SCAN_DIR", ""); }
 
-namespace {
-
 std::string MySqlSocket(const std::string& workDir) { return workDir + "/mysql.sock"; }
-
-}  // namespace
 
 // The socket and pid file would otherwise go to the machine's own folders
 // (/run/mysqld) or into the data folder.

@@ -59,6 +59,8 @@ void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
   THi::WriteIniValue(myIni, "mysqld", "log-error", server_config::MySqlQuoted(log));
 }
 
+std::string MySqlSocket(const std::string&) { return {}; }
+
 void PrepareServerEnvironment() {}
 
 void WritePhpIniExtras(const std::string&, const std::string&, int, const std::string&) {}

@@ -96,6 +96,8 @@ class THi {
   // True only when the named mutex did not exist before; it stays held until
   // the process ends.
   static bool CreateInstanceMutex(const std::string& name);
+  // True while some process holds the named mutex; takes nothing itself.
+  static bool InstanceMutexHeld(const std::string& name);
   static bool IsWindows2000OrLater();
   // Shows the version error and ends the process when the check fails.
   static void RequireWindows2000();

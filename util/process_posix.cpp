@@ -332,21 +332,42 @@ bool THi::EnablePrivilege(const std::string&) { return false; }
 // An abstract socket name: no file, and the kernel releases the name when
 // the process ends, however it ends. The user id keeps the names of two
 // users apart.
-bool THi::CreateInstanceMutex(const std::string& name) {
-  if (name.empty()) return false;
+namespace {
+
+// Binds the abstract socket that stands for the named mutex: its descriptor,
+// or -1 when the name is taken or cannot be made (then `taken` tells which).
+int BindInstanceSocket(const std::string& name, bool& taken) {
+  taken = false;
+  if (name.empty()) return -1;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   const std::string text = "lodestack-" + std::to_string(getuid()) + "-" + name;
-  if (text.size() + 1 > sizeof address.sun_path) return false;
+  if (text.size() + 1 > sizeof address.sun_path) return -1;
   std::memcpy(address.sun_path + 1, text.data(), text.size());  // sun_path[0] = 0: abstract
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
+  if (fd < 0) return -1;
   const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
   if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+    taken = errno == EADDRINUSE;
     close(fd);
-    return false;
+    return -1;
   }
-  return true;  // the socket stays open until the process ends
+  return fd;
+}
+
+}  // namespace
+
+bool THi::CreateInstanceMutex(const std::string& name) {
+  bool taken = false;
+  // The socket stays open until the process ends.
+  return BindInstanceSocket(name, taken) >= 0;
+}
+
+bool THi::InstanceMutexHeld(const std::string& name) {
+  bool taken = false;
+  const int fd = BindInstanceSocket(name, taken);
+  if (fd >= 0) close(fd);
+  return taken;
 }
 
 bool THi::IsWindows2000OrLater() { return true; }

@@ -356,6 +356,13 @@ bool THi::CreateInstanceMutex(const std::string& name) {
   return true;
 }
 
+bool THi::InstanceMutexHeld(const std::string& name) {
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, wide::FromUtf8(name).c_str());
+  if (mutex == nullptr) return false;
+  CloseHandle(mutex);
+  return true;
+}
+
 bool THi::IsWindows2000OrLater() {
   OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof(version);

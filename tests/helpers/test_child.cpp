@@ -35,7 +35,7 @@ int Report(const std::string& file, const std::vector<std::string>& args,
   const std::u8string cwd = fs::current_path().u8string();
   text << "cwd=" << std::string(cwd.begin(), cwd.end()) << "\n";
   text << "show=" << ChildShowState() << "\n";
-  for (const char* name : {"LODESTACK_SHOWCMD", "PHPRC", "OS_LANGUAGE", "LODESTACK_TEST_VAR"}) {
+  for (const char* name : {"LODESTACK_SHOWCMD", "PHPRC", "OS_LANGUAGE", "LODESTACK_TEST_VAR", "PATH"}) {
     if (const auto value = ChildEnv(name)) text << "env." << name << "=" << *value << "\n";
   }
   ChildPlatformReport(text);

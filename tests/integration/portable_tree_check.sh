@@ -5,9 +5,12 @@
 # under bwrap as a terminal program. ldd finds every library of the tree but
 # the desktop module's; PHP loads every extension of the tree, reaches the
 # database as localhost and uses intl and gd; phpMyAdmin answers; SIGTERM
-# ends everything with status 0. Then Down Size removes GD: the AV1 and HEIF
-# codecs only GD needed go, everything still needed stays, and the stack
-# starts again. A tree that needs a newer C library refuses to start.
+# ends everything with status 0. The stack's command line (php, mysql,
+# mysqldump, composer, shell) works from a project folder. Then Down Size
+# removes GD: the AV1 and HEIF codecs only GD needed go, everything still
+# needed stays, and the stack starts again; Down Size of MySQL takes the
+# client and dump, which then say so. A tree that needs a newer C library
+# refuses to start.
 #   portable_tree_check.sh PROGRAM CACHE
 # PROGRAM is the built program file (its lodestack-gtk.so beside it); the
 # bare Debian is built once and kept in CACHE (build/).
@@ -68,9 +71,13 @@ rm -rf "$work/packages"
 folder="Gäste Ordner mit Lücken"
 tree="/srv/$folder/$top"
 here="$work/srv/$folder/$top"
-# The bare Debian, with /srv of its own. The network is this machine's, so
-# curl here reaches the servers there.
-bare=(bwrap --ro-bind "$root" / --proc /proc --dev /dev --perms 1777 --tmpfs /tmp --bind "$work/srv" /srv
+# The bare Debian, with /srv and /tmp of its own; every program started in it
+# shares that /tmp, as on a real machine, where the stack's command line finds
+# the running stack's work folder. The network is this machine's, so curl
+# here reaches the servers there.
+mkdir -p "$work/tmp"
+chmod 1777 "$work/tmp"
+bare=(bwrap --ro-bind "$root" / --proc /proc --dev /dev --bind "$work/tmp" /tmp --bind "$work/srv" /srv
   --die-with-parent --clearenv --setenv PATH /usr/sbin:/usr/bin:/sbin:/bin --setenv HOME /root
   --setenv LANG C.UTF-8 --setenv TERM xterm)
 in_root() { "${bare[@]}" --chdir / "$@"; }
@@ -204,6 +211,35 @@ check "curl's certificate authorities are the tree's" grep -qx 'certificates: in
 pma_code=$(curl -s -o "$work/pma.html" -w '%{http_code}' "$url/phpmyadmin/")
 check "phpMyAdmin answers 200 ($pma_code)" test "$pma_code" = 200
 check "and is logged in to the database" grep -q '<title>[^<]* / [^<]* | phpMyAdmin' "$work/pma.html"
+
+echo "== the stack's command line, from a project folder of the user's"
+mkdir -p "$work/srv/lib/src" "$work/srv/project"
+echo '{"name":"demo/greet","version":"1.0.0","autoload":{"psr-4":{"Demo\\":"src/"}}}' >"$work/srv/lib/composer.json"
+echo '<?php namespace Demo; class Greet { static function hi() { return "greetings"; } }' >"$work/srv/lib/src/Greet.php"
+echo '{"repositories":[{"type":"path","url":"../lib"}],"require":{"demo/greet":"*"}}' >"$work/srv/project/composer.json"
+command_run() {  # command_run <word> <args...>: its output in $work/cmd, its status in $code
+  code=0
+  in_terminal "$work/cmd" "${bare[@]}" --chdir /srv/project "$tree/lodestack" "$@" || code=$?
+}
+command_run php -r 'echo (new mysqli("localhost","root",""))->query("select @@datadir")->fetch_row()[0];'
+check "php reaches the tree's database" grep -qF "$tree/data/" "$work/cmd"
+command_run php -r 'exit(3);'
+check "and ends with the script's status" test "$code" = 3
+command_run mysql -N -e 'select @@datadir'
+check "the client names the tree's data folder" grep -qF "$tree/data/" "$work/cmd"
+command_run mysqldump --all-databases
+check "the dump program dumps" grep -q -- '-- MariaDB dump' "$work/cmd"
+command_run composer install --no-interaction
+check "Composer installs from a path repository" test "$code" = 0 || cat "$work/cmd"
+command_run php -r 'require "vendor/autoload.php"; echo Demo\Greet::hi();'
+check "and its autoloader works through php" grep -q greetings "$work/cmd"
+code=0
+in_terminal "$work/cmd" "${bare[@]}" --chdir /srv/project sh -c \
+  "echo \"php -v; mysql -N -e 'select @@datadir'; exit 4\" | '$tree/lodestack' shell" || code=$?
+check "the shell has the stack's php" grep -q '^PHP 8' "$work/cmd"
+check "and its client, which names the tree's data folder" grep -qF "$tree/data/" "$work/cmd"
+check "and ends with the shell's status" test "$code" = 4
+
 kill -TERM "$launcher"
 check "SIGTERM ends it" ended 30
 check "with status 0" test "${code:-}" = 0
@@ -231,7 +267,24 @@ check "the restarted launcher is found" test -n "$launcher"
 check "SIGTERM ends it, and every server" within 30 'test -z "$(tree_processes)"'
 ended 10
 
+echo "== Down Size removes MySQL, with its client and dump"
+start downsize -1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0
+check "the worker starts the stack again" within 60 'test -n "$(address)"'
+check "the client and dump are gone" test ! -e "$here/bin/mysql/bin/mariadb" -a ! -e "$here/bin/mysql/bin/mariadb-dump"
+check_libraries "after MySQL's Down Size"
+launcher=$(for p in $(tree_processes); do
+  [ "$({ tr '\0' ' ' <"/proc/$p/cmdline"; } 2>/dev/null)" = "$tree/lodestack " ] && echo "$p"; done | head -n 1)
+[ -z "$launcher" ] || kill -TERM "$launcher"
+check "SIGTERM ends it" within 30 'test -z "$(tree_processes)"'
+ended 10
+command_run mysql -e 'select 1'
+check "the client ends with 127" test "$code" = 127
+check "saying that MySQL is missing" grep -q 'MySQL is not in this copy' "$work/cmd"
+command_run php -v
+check "the stopped stack's php still runs" grep -q '^PHP 8' "$work/cmd"
+
 echo "== a C library older than the tree needs"
+find "$work/tmp" -mindepth 1 -delete
 echo 99.0 >"$here/bin/lib/glibc-floor"
 refusal=$(in_root bash -c 'cd "$1" && ./lodestack; echo "status $?"; ls /tmp' _ "$tree" 2>&1)
 echo "$refusal"

@@ -53,6 +53,8 @@ Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOpti
   fs::copy(shared / "bin/Apache", root / "bin/Apache", fs::copy_options::recursive);
   fs::create_directory_symlink(shared / "bin/php", root / "bin/php");
   if (options.withDatabase) fs::create_directory_symlink(shared / "bin/mysql", root / "bin/mysql");
+  if (fs::exists(shared / "bin/composer"))
+    fs::create_directory_symlink(shared / "bin/composer", root / "bin/composer");
   fs::copy(shared / "bin/Favorites.ini", root / "bin/Favorites.ini");
   fs::copy(shared / "bin/pages", root / "bin/pages", fs::copy_options::recursive);
   fs::copy(shared / "www/index.php", root / "www/index.php");
@@ -135,7 +137,7 @@ int Launcher::WaitForExit(std::chrono::seconds limit) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TerminalRun::TerminalRun(const std::string& folder) {
+TerminalRun::TerminalRun(const std::string& folder, std::vector<std::string> argv) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     if (std::strncmp(*e, "LODESTACK_SHOWCMD=", 18) != 0) env.emplace_back(*e);
@@ -145,11 +147,10 @@ TerminalRun::TerminalRun(const std::string& folder) {
   envp.push_back(nullptr);
   pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
   if (pid_ == 0) {
-    if (chdir(folder.c_str()) == 0) {
-      char program[] = "./lodestack";
-      char* argv[] = {program, nullptr};
-      execve(program, argv, envp.data());
-    }
+    std::vector<char*> args;
+    for (auto& arg : argv) args.push_back(arg.data());
+    args.push_back(nullptr);
+    if (chdir(folder.c_str()) == 0) execve(args[0], args.data(), envp.data());
     _exit(127);
   }
 }
@@ -194,16 +195,17 @@ void TerminalRun::Close() {
   master_ = -1;
 }
 
-int TerminalRun::WaitForExit() {
+int TerminalRun::WaitForExit(std::chrono::seconds limit) {
   int status = 0;
   const bool ended = test::WaitUntil(
       [&] {
         ReadAvailable(10);
         return waitpid(pid_, &status, WNOHANG) == pid_;
       },
-      60s);
+      limit);
   if (!ended) return -1;
   pid_ = -1;
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -49,11 +49,12 @@ class Launcher {
   std::string log_;
 };
 
-// The program started as a user starts it: `./lodestack` in its folder, in
-// a terminal of its own (a pseudo-terminal), without the relaunch marker.
+// The program started as a user starts it: `./lodestack` in its folder (or
+// the command line `argv`, from that folder), in a terminal of its own (a
+// pseudo-terminal), without the relaunch marker.
 class TerminalRun {
  public:
-  explicit TerminalRun(const std::string& folder);
+  explicit TerminalRun(const std::string& folder, std::vector<std::string> argv = {"./lodestack"});
   ~TerminalRun();
   TerminalRun(const TerminalRun&) = delete;
   TerminalRun& operator=(const TerminalRun&) = delete;
@@ -66,8 +67,9 @@ class TerminalRun {
   void Type(const std::string& keys);
   // Closes the terminal, as closing its window does.
   void Close();
-  // Waits for the program to end; its exit code, or -1.
-  int WaitForExit();
+  // Waits for the program to end; its exit code (128 plus the signal that
+  // ended it, as a shell tells), or -1 after the limit.
+  int WaitForExit(std::chrono::seconds limit = std::chrono::seconds(60));
 
  private:
   void ReadAvailable(int timeoutMs);

@@ -24,6 +24,7 @@ class FakeRoles : public EntryRoles {
   void Patch(const std::string& word, const std::string&, const std::string&) override {
     calls.push_back("patch " + word);
   }
+  void Command(const TArgs&) override { calls.push_back("command"); }
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
   void Relaunch() override { calls.push_back("relaunch"); }
   void InitializeApplication() override { calls.push_back("initialize"); }

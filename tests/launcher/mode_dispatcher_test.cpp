@@ -31,6 +31,7 @@ class FakeModes : public ModeHandlers {
              const std::string& source) override {
     calls.push_back("patch " + modeWord + " " + target + " " + source);
   }
+  void Command(const TArgs& args) override { calls.push_back("command " + args[1]); }
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
 };
 
@@ -135,6 +136,17 @@ TEST(DispatchMode, OnlyExactModeWordsCount) {
   // Without arguments there is no mode.
   EXPECT_TRUE(Dispatch({kProgram}).empty());
   EXPECT_TRUE(Dispatch({}).empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DispatchMode, CommandWordsGoToTheCommandLineAsWritten) {
+  EXPECT_EQ(Dispatch({kProgram, "shell"}), Calls{"command shell"});
+  EXPECT_EQ(Dispatch({kProgram, "shell", "-x", "a b"}), Calls{"command shell"});
+  EXPECT_EQ(Dispatch({kProgram, "SHELL"}), Calls{});
+  EXPECT_EQ(Dispatch({kProgram, "shells"}), Calls{});
 }
 
 }  // namespace

@@ -163,6 +163,10 @@ TEST_F(ServerConfigTest, MyIniNamesFoldersWithForwardSlashesInQuotes) {
   EXPECT_NE(text.find("datadir=\"" + data + "\""), std::string::npos) << text;
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "bind-address"), "127.0.0.1");
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "port"), "3307");
+  // Beside it, the option file the stack's client and dump read: this server, as root.
+  const std::string client = THi::GetWorkDir() + kSep + "client.cnf";
+  EXPECT_EQ(THi::ReadIniValue(client, "client", "user"), "root");
+  EXPECT_EQ(THi::ReadIniValue(client, "client", "port"), "3307");
 }
 
 TEST_F(ServerConfigTest, PhpIniTakesTheTemplateAndSetsItsKeys) {
@@ -315,6 +319,8 @@ TEST_F(ServerConfigTest, LinuxApacheGetsItsServerRootAndModulesFirst) {
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "basedir"), "/S/bin/mysql");
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "default-storage-engine"), "Aria");
   EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "socket"), THi::GetWorkDir() + "/mysql.sock");
+  EXPECT_EQ(THi::ReadIniValue(THi::GetWorkDir() + "/client.cnf", "client", "socket"),
+            THi::GetWorkDir() + "/mysql.sock");
 }
 
 // The tree's certificate bundle, named in the template without a folder,

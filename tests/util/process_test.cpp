@@ -262,9 +262,13 @@ TEST_F(ProcessTest, InstanceMutexIsTakenOnceUntilItsHolderEnds) {
   const TProcessId holder = guard_.Add(THi::RunProgram(
       ChildProgram(), "mutex " + theirs + " \"" + report2 + "\" 60000", "", kShowNormal));
   ASSERT_EQ(ReadChildReport(report2).Get("taken"), "1");
+  // Asking whether it is held takes nothing.
+  EXPECT_TRUE(THi::InstanceMutexHeld(theirs));
+  EXPECT_TRUE(THi::InstanceMutexHeld(theirs));
   EXPECT_FALSE(THi::CreateInstanceMutex(theirs));
   ASSERT_TRUE(THi::KillProcess(holder));
   ASSERT_TRUE(Gone(holder));
+  EXPECT_FALSE(THi::InstanceMutexHeld(theirs));
   EXPECT_TRUE(THi::CreateInstanceMutex(theirs));
 }
 
