@@ -248,6 +248,7 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
   const std::string notPicture = Path("notes.png");
   test::WriteFile(notPicture, "\x89PNG but no picture");
   fs::create_directories(test::U8Path(tree_ + "/www/out"));
+  fs::create_directories(test::U8Path(Path("old/www")));  // an earlier copy's site
   const auto before = Snapshot();
   const struct {
     std::vector<std::string> edits;
@@ -258,6 +259,8 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
       {{"image=" + notPicture}, Path("home/Documents/$Output$"), "is not a BMP, JPEG or PNG picture"},
       {{"outputdir=" + tree_ + "/www/out"}, tree_ + "/www/out", "lies inside " + tree_ + "/www"},
       {{"outputdir=" + tree_}, tree_, "is the program's own folder"},
+      {{"outputdir=" + Path("old"), "srcdir=" + Path("old/www")}, Path("old"),
+       "holds " + Path("old/www") + " in its www, which a new copy would replace"},
   };
   for (const auto& c : cases) {
     auto report = Rebrand(c.edits);

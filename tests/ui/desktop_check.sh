@@ -414,6 +414,21 @@ check "the dialog is gone" within 10 '! has_title Rebrand'
 check "the database server runs again after the copy" within 30 'test "$(curl -s "http://127.0.0.1:18418/rows.php?upto=$before")" = "OK $before"'
 kill "$writer"
 wait "$writer" 2>/dev/null
+# Rebrand again into the same folder, after a page went from the site: it
+# asks first; the new copy replaces the earlier one whole, and the user's
+# own file there stays.
+printf mine >"$out/notes.txt"
+rm "$tree/www/write.php"
+click 637 35  # Rebrand
+check "Rebrand opens its dialog again" within 10 has_title Rebrand
+sleep 0.5
+click $((dx + 446)) $((dy + 380))  # Go!
+check "it asks before it replaces the earlier copy" within 30 has_title Confirm
+shot rebrand-replace
+xdotool key alt+y
+check "the new copy replaces the earlier one" \
+  within 120 'test -x "$out/runme" -a -e "$out/www/rows.php" -a ! -e "$out/www/write.php" -a ! -e "$work/.brand-out.rebrand"'
+check "the user's file stays" test "$(cat "$out/notes.txt")" = mine
 stop
 mv "$out" "$work/moved"
 start_tray
