@@ -18,13 +18,13 @@ std::string Utf8(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-// What a copy consists of, in the order it is moved into place: the program
-// file last, so a file named like the copy's program always comes with the
-// rest. Both platforms' names count, so a copy never mixes with one made on
-// the other.
+// What a copy consists of, as the user is told it. It moves into place in
+// the reverse order, the program file last, so a file named like the
+// copy's program always comes with the rest. Both platforms' names count,
+// so a copy never mixes with one made on the other.
 const std::vector<std::string>& CopyEntryNames() {
-  static const std::vector<std::string> names = {"autorun.inf", "autorun.sh", "bin",      "data",
-                                                 "www",         "runme.exe",  "runme"};
+  static const std::vector<std::string> names = {"runme.exe", "runme", "autorun.inf", "autorun.sh",
+                                                 "bin",       "data",  "www"};
   return names;
 }
 
@@ -118,8 +118,8 @@ void TCopyUnderConstruction::Complete(const std::vector<std::string>& earlier) {
                    ". Close any program that uses the output folder and try again.");
   };
   for (const std::string& name : earlier) move(out / U8Path(name), aside / U8Path(name), out / U8Path(name));
-  for (const std::string& name : CopyEntryNames()) {
-    const fs::path built = U8Path(Path(name));
-    if (Exists(built)) move(built, out / U8Path(name), out / U8Path(name));
+  for (auto name = CopyEntryNames().rbegin(); name != CopyEntryNames().rend(); ++name) {
+    const fs::path built = U8Path(Path(*name));
+    if (Exists(built)) move(built, out / U8Path(*name), out / U8Path(*name));
   }
 }

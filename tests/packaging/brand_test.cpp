@@ -296,7 +296,7 @@ TEST_F(BrandBuild, AnEarlierCopyIsReplacedWholeOnlyWhenTheUserAgreesAndTheUsersF
   fs::remove_all(test::U8Path(tree_ + "/data/other"));
   test::WriteFile(tree_ + "/data/mysql/user.frm", "changed");
   const std::string question = "Confirm: The output folder " + out +
-                               " holds an earlier copy (autorun.sh, bin, data, www and runme). Replace it with "
+                               " holds an earlier copy (runme, autorun.sh, bin, data and www). Replace it with "
                                "the new copy once that is complete? The folder's other files stay as they are.";
   const auto before = Contents(out);
 
