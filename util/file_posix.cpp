@@ -203,8 +203,8 @@ bool THi::CopyFolder(const std::string& source, const std::string& destFolder, s
 }
 
 bool THi::CopyFile(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  std::string refusal;
+  return CopyRegularFile(from, to, refusal) == 0;
 }
 
 bool THi::DeleteFolder(const std::string& folder) {

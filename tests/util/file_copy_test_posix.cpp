@@ -66,6 +66,14 @@ TEST_F(FileCopyTest, LinksAtTheDestinationAreReplacedNotWrittenThrough) {
   EXPECT_EQ(test::ReadFile(Path("dest/site/help/index.php")), "help");
   EXPECT_EQ(test::EntriesOf(Path("dest/site")), (std::set<std::string>{"index.php", "help"}))
       << "no file is left beside";
+
+  // One file alike; a pipe is refused at once instead of read.
+  fs::create_symlink(Path("outside/victim.txt"), Path("dest/one.php"));
+  EXPECT_TRUE(THi::CopyFile(Path("site/index.php"), Path("dest/one.php")));
+  EXPECT_EQ(test::ReadFile(Path("outside/victim.txt")), "kept");
+  EXPECT_EQ(test::ReadFile(Path("dest/one.php")), "<?php");
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(THi::CopyFile(Path("pipe"), Path("dest/two.php")));
 }
 
 }  // namespace
