@@ -67,9 +67,11 @@ void TfrmMain::DoRebrand() {
       WriteBrand("srcdir", QuotedValue(form.SrcDir));
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
-      BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir,
-                        form.OutputDir, FBrandIni, [this] { return StopDatabaseServer(); },
-                        [this] { RestartDatabaseServer(); }});
+      BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
+                        FBrandIni, [this] { return StopDatabaseServer(); }, [this] { RestartDatabaseServer(); },
+                        [&dialogs](const std::string& question) {
+                          return dialogs.AppMessageBox(question, kMbYesNo | kMbIconQuestion) == mrYes;
+                        }});
     } catch (const std::exception& e) {
       dialogs.AppMessageBox(e.what(), kMbOk | kMbIconError);
     }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "util/hi.h"
+#include "util/server_stop.h"
 
 class RunView;
 
@@ -70,9 +71,9 @@ class TMainRun {
   // While the stack runs, at least once a second: a server that has ended
   // unasked is told (ServerEnded) and started again if the user wants it.
   void WatchServers();
-  // Stops the database server cleanly (Rebrand copies its data meanwhile);
-  // true when one was running.
-  bool StopDatabaseServer();
+  // Stops the database server cleanly (Rebrand copies its data meanwhile):
+  // kNotRunning when none ran, kKilled when it ignored the request.
+  TServerStop StopDatabaseServer();
   // Starts it again on the same port with the same configuration.
   void RestartDatabaseServer();
 
@@ -146,7 +147,7 @@ class TMainRun {
   void WaitForEarlierRun();
   void RemoveStaleServerFiles();
   void StopWebServer();
-  void StopDatabase();
+  TServerStop StopDatabase();
 
   RunView* FRunView;
   bool FServersStarted = false;  // StartServers has run

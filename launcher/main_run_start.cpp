@@ -311,11 +311,7 @@ void TMainRun::WatchServers() {
   FWatching = false;
 }
 
-bool TMainRun::StopDatabaseServer() {
-  if (FMySqlPid == 0) return false;
-  StopDatabase();
-  return true;
-}
+TServerStop TMainRun::StopDatabaseServer() { return StopDatabase(); }
 
 void TMainRun::RestartDatabaseServer() {
   if (FMySqlPid == 0 && !FMyIni.empty()) LaunchDatabase();
@@ -364,11 +360,11 @@ void TMainRun::StopWebServer() {
 }
 
 // The watch leaves alone a server that is being stopped.
-void TMainRun::StopDatabase() {
+TServerStop TMainRun::StopDatabase() {
   const TProcessId pid = FMySqlPid;
-  if (pid == 0) return;
+  if (pid == 0) return TServerStop::kNotRunning;
   FMySqlPid = 0;
-  StopServerGently({[&](std::chrono::milliseconds time) {
+  return StopServerGently({[&](std::chrono::milliseconds time) {
                       const auto until = Clock::now() + time;
                       while (THi::ProcessExists(pid) && Clock::now() < until) {
                         ProcessMessages();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "packaging/brand_builder_internal.h"
+#include "packaging/brand_staging.h"
 #include "packaging/patch_mode.h"
 #include "picture/splash_picture.h"
 #include "util/command_line.h"
@@ -85,6 +86,7 @@ struct TPlan {
   std::string dataRoot;                  // empty when the stack has no data folder
   std::vector<std::string> dataSources;  // each becomes a folder of the copy's data
   std::string wwwSource;                 // its contents become the copy's www
+  std::vector<std::string> earlier;      // what an earlier copy left in the output
 };
 
 TPlan MakePlan(const TBrandedCopy& copy) {
@@ -115,69 +117,19 @@ TPlan MakePlan(const TBrandedCopy& copy) {
       throw EHiError("The output folder " + plan.output + " lies inside " + source +
                      ", which is copied into it. Choose an output folder outside it.");
   }
+  // What an earlier copy there holds is replaced whole: never the stack
+  // itself, nor a folder the copy is made from.
+  sources.push_back(THi::GetAppDir());
+  plan.earlier = EarlierCopyIn(plan.output);
+  for (const std::string& name : plan.earlier) {
+    for (const std::string& source : sources) {
+      if (THi::DirectoryExists(source) && LiesInside(source, Join(plan.output, name)))
+        throw EHiError("The output folder " + plan.output + " holds " + source + " in its " + name +
+                       ", which a new copy would replace. Choose another output folder.");
+    }
+  }
   return plan;
 }
-
-// The copy under construction: a folder in the output folder that holds
-// everything the build makes. Only a complete copy is moved into the output
-// folder, over what an earlier build left there; a build that stops midway
-// removes the folder with all it holds.
-class CopyUnderConstruction {
- public:
-  explicit CopyUnderConstruction(const std::string& output)
-      : output_(output), folder_(Join(output, std::string(kBrandProgramName) + ".partial")) {
-    std::error_code ec;
-    if (!THi::DeleteFolder(folder_) || !fs::create_directory(U8Path(folder_), ec))
-      throw EHiError("Unable to write to the output folder " + output_ + ": " +
-                     (ec ? ec.message() : "an unfinished copy in it cannot be removed") + ".");
-  }
-  ~CopyUnderConstruction() { THi::DeleteFolder(folder_); }
-  CopyUnderConstruction(const CopyUnderConstruction&) = delete;
-  CopyUnderConstruction& operator=(const CopyUnderConstruction&) = delete;
-
-  const std::string& Folder() const { return folder_; }
-  std::string Path(const std::string& name) const { return Join(folder_, name); }
-
-  // A folder of the copy, made before anything is copied into it: the
-  // shell's copy would otherwise name a lone source after it.
-  std::string NewFolder(const std::string& name) const {
-    const std::string folder = Path(name);
-    std::error_code ec;
-    if (!fs::create_directory(U8Path(folder), ec) && !THi::DirectoryExists(folder))
-      throw EHiError("Unable to write to the output folder " + output_ + ": " + ec.message() + ".");
-    return folder;
-  }
-
-  // Moves every entry into the output folder, the program file last, so a
-  // file named like the copy's program always comes with the rest.
-  void Complete() {
-    for (const std::string& name : {std::string(kAutoRunName), std::string("bin"), std::string("data"),
-                                    std::string("www"), std::string(kBrandProgramName)}) {
-      const fs::path from = U8Path(Path(name));
-      std::error_code ec;
-      if (fs::exists(fs::symlink_status(from, ec))) MoveInto(from, U8Path(Join(output_, name)));
-    }
-  }
-
- private:
-  // Folders are merged with what is there; files and links replace theirs.
-  static void MoveInto(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(from, ec)) && fs::is_directory(fs::symlink_status(to, ec))) {
-      for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec))
-        MoveInto(it->path(), to / it->path().filename());
-    } else {
-      if (fs::is_directory(fs::symlink_status(to, ec))) fs::remove_all(to, ec);
-      fs::rename(from, to, ec);
-    }
-    if (ec)
-      throw EHiError("Unable to replace " + to.string() + ": " + ec.message() +
-                     ". Close any program that uses the output folder and try again.");
-  }
-
-  std::string output_;
-  std::string folder_;
-};
 
 // Runs the program's own patch mode on the copy's program file and checks
 // what it stored.
@@ -213,21 +165,39 @@ void CopyTree(const std::string& source, const std::string& destFolder, const st
 }
 
 // The stack's database server is stopped for as long as its data is
-// copied, so the copy holds what it wrote, whole.
+// copied, so the copy holds what it wrote, whole. A server that ignored the
+// request and had to be ended may have left its files half written: then
+// there is no copy.
 class DatabasePause {
  public:
   explicit DatabasePause(const TBrandedCopy& copy)
-      : copy_(copy), stopped_(copy.stopDatabase && copy.stopDatabase()) {}
-  ~DatabasePause() {
-    if (stopped_ && copy_.restartDatabase) copy_.restartDatabase();
+      : copy_(copy), stop_(copy.stopDatabase ? copy.stopDatabase() : TServerStop::kNotRunning) {
+    if (stop_ != TServerStop::kKilled) return;
+    Restart();
+    throw EHiError(
+        "No copy was made: the database server did not shut down within 15 seconds when asked and had to be "
+        "ended, so its data may not have been written whole. Try again once the database server is not busy.");
   }
+  ~DatabasePause() { Restart(); }
   DatabasePause(const DatabasePause&) = delete;
   DatabasePause& operator=(const DatabasePause&) = delete;
 
  private:
+  void Restart() {
+    if (stop_ != TServerStop::kNotRunning && copy_.restartDatabase) copy_.restartDatabase();
+    stop_ = TServerStop::kNotRunning;
+  }
   const TBrandedCopy& copy_;
-  bool stopped_;
+  TServerStop stop_;
 };
+
+// "runme, bin, data and www".
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text;
+}
 
 }  // namespace
 
@@ -254,8 +224,14 @@ void BuildBrandedCopy(const TBrandedCopy& copy) {
   if (!splash.empty()) CheckSplash(splash);
   if (!icon.empty()) CheckIcon(icon);
   const TPlan plan = MakePlan(copy);
+  if (!plan.earlier.empty()) {
+    const std::string question = "The output folder " + plan.output + " holds an earlier copy (" +
+                                 Listed(plan.earlier) + "). Replace it with the new copy once that is " +
+                                 "complete? The folder's other files stay as they are.";
+    if (!copy.confirmReplace || !copy.confirmReplace(question)) return;
+  }
 
-  CopyUnderConstruction building(plan.output);
+  TCopyUnderConstruction building(plan.output);
   BuildProgram(building.Path(kBrandProgramName), splash, icon, copy.brandIni);
 
   const std::string autoRun = building.Path(kAutoRunName);
@@ -275,7 +251,7 @@ void BuildBrandedCopy(const TBrandedCopy& copy) {
   }
   const std::string www = building.NewFolder("www");
   CopyTree(Join(plan.wwwSource, "*"), www, www);
-  building.Complete();
+  building.Complete(plan.earlier);
 
   THi::OpenFolder(plan.output, kShowShow);
 }

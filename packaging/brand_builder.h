@@ -2,13 +2,18 @@
 // splash, icon and Brand.ini built into it, the AutoRun file, and copies of
 // bin, data and www, in an output folder that then opens in the desktop.
 // Each failure raises EHiError with a text for the user and ends the build;
-// the running stack's own files are never changed. The copy is made in a
-// folder of its own inside the output folder and moved into place once it
-// is complete, so a failed build leaves the output as it was.
+// the running stack's own files are never changed. The copy is made fresh
+// in a folder of its own beside the output folder (inside it when nothing
+// beside can be renamed into it) and moved into place once it is complete,
+// so a failed build leaves the output as it was. An earlier copy there is
+// replaced whole, entry by entry, and only when the user agrees; the
+// folder's other files stay.
 #pragma once
 
 #include <functional>
 #include <string>
+
+#include "util/server_stop.h"
 
 // What the copy is made of, as the Rebrand dialog chose it. An entry that
 // names no existing file or folder takes its default: the program's own
@@ -22,9 +27,13 @@ struct TBrandedCopy {
   std::string outputDir;
   std::string brandIni;   // becomes the copy's stored configuration
   // Stop the stack's database server cleanly while its data is copied, and
-  // start it again afterwards (unset: nothing to stop).
-  std::function<bool()> stopDatabase;
+  // start it again afterwards (unset: nothing to stop). A server that had
+  // to be ended may have left its data half written: no copy is made then.
+  std::function<TServerStop()> stopDatabase;
   std::function<void()> restartDatabase;
+  // Asks whether the earlier copy in the output folder may be replaced;
+  // true when the user agrees (unset: it stays, and nothing is built).
+  std::function<bool(const std::string& question)> confirmReplace;
 };
 
 // The copy's program file and AutoRun file on this platform.

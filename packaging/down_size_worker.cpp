@@ -215,8 +215,10 @@ void RunDownSizeWorker(const std::vector<std::string>& flags, const TDownSizeRun
   // What only the removed components needed goes with them.
   if (!table.libraryDir.empty()) {
     try {
-      DeleteUnneededLibraries(appPath, "bin", table.libraryDir);
-    } catch (...) {
+      for (const std::string& why : DeleteUnneededLibraries(appPath, "bin", table.libraryDir).stayed)
+        note("Libraries", why);
+    } catch (const std::exception& e) {
+      note("Libraries", e.what());
     }
   }
 

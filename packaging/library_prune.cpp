@@ -41,7 +41,7 @@ void CollectNeeds(const fs::path& folder, const fs::path& libraries, std::vector
 
 }  // namespace
 
-std::vector<std::string> DeleteUnneededLibraries(const std::string& appPath, const std::string& scanDir,
+TLibraryPrune DeleteUnneededLibraries(const std::string& appPath, const std::string& scanDir,
                                                  const std::string& libraryDir) {
   std::error_code ec;
   const fs::path app = U8Path(appPath);
@@ -73,10 +73,16 @@ std::vector<std::string> DeleteUnneededLibraries(const std::string& appPath, con
     queue.insert(queue.end(), library->second.begin(), library->second.end());
   }
 
-  std::vector<std::string> deleted;
+  TLibraryPrune result;
   for (const auto& [name, needs] : bundled) {
     if (used.count(name)) continue;
-    if (THi::DeleteFile(Utf8(libraries / U8Path(name)))) deleted.push_back(name);
+    const fs::path library = libraries / U8Path(name);
+    fs::remove(library, ec);
+    if (ec) {
+      result.stayed.push_back(Utf8(library) + ": " + ec.message());
+    } else {
+      result.deleted.push_back(name);
+    }
   }
-  return deleted;
+  return result;
 }

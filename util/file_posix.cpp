@@ -81,17 +81,26 @@ bool THi::DirectoryExists(const std::string& folder) {
 
 namespace {
 
-// Copies a regular file with its permissions, replacing `to`; 0, or the
-// error that stopped it (a full disk is told as such, not as a short copy).
-int CopyRegularFile(const fs::path& from, const fs::path& to) {
-  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return errno;
-  struct stat st {};
-  int error = fstat(in, &st) == 0 ? 0 : errno;
-  const int out = error ? -1 : open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
-  if (!error && out < 0) error = errno;
+// What an entry that is neither a file, a folder nor a link is; reading a
+// FIFO or a device would wait for a writer or never end.
+const char* SpecialKind(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device file";
+  return nullptr;
+}
+
+// Writes the open file into a new file beside `to` and renames it over
+// `to`: a link there is replaced, never followed, and a copy that fails
+// leaves `to` as it was. 0, or the error that stopped it (a full disk is
+// told as such, not as a short copy).
+int WriteBesideAndRename(int in, mode_t mode, const fs::path& to) {
+  std::string beside = (to.parent_path() / ("." + to.filename().string() + ".XXXXXX")).string();
+  const int out = mkostemp(beside.data(), O_CLOEXEC);
+  if (out < 0) return errno;
+  int error = 0;
   char buffer[65536];
-  while (!error) {
+  for (;;) {
     const ssize_t got = read(in, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
@@ -103,34 +112,69 @@ int CopyRegularFile(const fs::path& from, const fs::path& to) {
       if (put < 0 && errno != EINTR) error = errno;
       if (put > 0) done += put;
     }
+    if (error) break;
   }
-  if (!error && fchmod(out, st.st_mode & 07777) != 0) error = errno;
-  if (out >= 0 && close(out) != 0 && !error) error = errno;
+  if (!error && fchmod(out, mode & 07777) != 0) error = errno;
+  if (close(out) != 0 && !error) error = errno;
+  if (!error && rename(beside.c_str(), to.c_str()) != 0) error = errno;
+  if (error) unlink(beside.c_str());
+  return error;
+}
+
+// Why an entry that is no regular file cannot be copied; empty for a file.
+std::string Refusal(mode_t mode) {
+  if (S_ISREG(mode)) return {};
+  const char* kind = SpecialKind(mode);
+  return std::string("it is ") + (kind ? kind : "not a file") + ", which a copy cannot hold";
+}
+
+// Copies a regular file with its permissions, replacing `to`; 0, or the
+// error that stopped it. `refusal` tells why an entry that is no regular
+// file was not copied.
+int CopyRegularFile(const fs::path& from, const fs::path& to, std::string& refusal) {
+  struct stat st {};
+  if (lstat(from.c_str(), &st) != 0) return errno;
+  refusal = Refusal(st.st_mode);
+  if (!refusal.empty()) return EINVAL;
+  // Not blocking: an entry that turned into a FIFO since it was looked at
+  // is refused rather than waited on.
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (in < 0) return errno;
+  int error = fstat(in, &st) == 0 ? 0 : errno;
+  if (!error) refusal = Refusal(st.st_mode);
+  if (!refusal.empty()) error = EINVAL;
+  if (!error && fcntl(in, F_SETFL, 0) != 0) error = errno;
+  if (!error) error = WriteBesideAndRename(in, st.st_mode, to);
   close(in);
   return error;
 }
 
 // Copies one entry (a file, a link, or a folder with all it holds) to `to`,
 // replacing what is there; false at the first entry that fails, named in
-// `failure`.
+// `failure`. A link at `to` is replaced, never followed.
 bool CopyEntry(const fs::path& from, const fs::path& to, std::string& failure) {
   std::error_code ec;
+  std::string refusal;
   const fs::file_status status = fs::symlink_status(from, ec);
   if (!ec && fs::is_symlink(status)) {
-    if (fs::is_symlink(fs::symlink_status(to, ec)) || fs::is_regular_file(fs::symlink_status(to, ec)))
-      fs::remove(to, ec);
+    const fs::file_status there = fs::symlink_status(to, ec);
+    if (fs::is_symlink(there) || fs::is_regular_file(there)) fs::remove(to, ec);
     ec.clear();
     fs::copy_symlink(from, to, ec);
   } else if (!ec && fs::is_directory(status)) {
-    fs::create_directories(to, ec);
+    const fs::file_status there = fs::symlink_status(to, ec);
+    if (fs::exists(there) && !fs::is_directory(there)) fs::remove(to, ec);
+    ec.clear();
+    fs::create_directory(to, ec);
     for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
       if (!CopyEntry(it->path(), to / it->path().filename(), failure)) return false;
     }
   } else if (!ec) {
-    if (const int error = CopyRegularFile(from, to)) ec = std::error_code(error, std::generic_category());
+    if (const int error = CopyRegularFile(from, to, refusal)) ec = std::error_code(error, std::generic_category());
   }
   if (!ec) return true;
-  failure = "Unable to copy " + from.string() + " to " + to.string() + ": " + ec.message();
+  failure = refusal.empty() ? "Unable to copy " + from.string() + " to " + to.string() + ": " + ec.message()
+                            : "Unable to copy " + from.string() + ": " + refusal + ".";
   return false;
 }
 
@@ -159,8 +203,8 @@ bool THi::CopyFolder(const std::string& source, const std::string& destFolder, s
 }
 
 bool THi::CopyFile(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  std::string refusal;
+  return CopyRegularFile(from, to, refusal) == 0;
 }
 
 bool THi::DeleteFolder(const std::string& folder) {

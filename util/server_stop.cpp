@@ -11,12 +11,12 @@ constexpr int kGreetingWaitMs = 200;
 
 }  // namespace
 
-void StopServerGently(const TStoppingServer& server) {
+TServerStop StopServerGently(const TStoppingServer& server) {
   const auto deadline = std::chrono::steady_clock::now() + kStopLimit;
   const auto timeLeft = [&] { return std::chrono::steady_clock::now() < deadline; };
   if (server.port > 0) {
     while (!THi::PortGreets(server.port, kGreetingWaitMs)) {
-      if (server.waitForEnd(kReadyPoll)) return;
+      if (server.waitForEnd(kReadyPoll)) return TServerStop::kStopped;
       if (!timeLeft()) break;
     }
   }
@@ -24,7 +24,8 @@ void StopServerGently(const TStoppingServer& server) {
   // case one is lost all the same.
   while (timeLeft()) {
     server.requestStop();
-    if (server.waitForEnd(kRequestInterval)) return;
+    if (server.waitForEnd(kRequestInterval)) return TServerStop::kStopped;
   }
   server.kill();
+  return TServerStop::kKilled;
 }

@@ -17,5 +17,10 @@ struct TStoppingServer {
   int port = 0;  // where it greets once ready; 0: unknown, asked at once
 };
 
-// Returns once the server has ended, asked or, after the limit, ended.
-void StopServerGently(const TStoppingServer& server);
+// How a server that was to stop came to an end: a server that had to be
+// ended may have left its files half written.
+enum class TServerStop { kNotRunning, kStopped, kKilled };
+
+// Returns once the server has ended, asked (kStopped) or, after the limit,
+// ended (kKilled).
+TServerStop StopServerGently(const TStoppingServer& server);

@@ -18,7 +18,9 @@
 //                               a fake window whose dialog gets these edit
 //                               texts (image, title, icon, srcdir, datadir,
 //                               outputdir) and Go!; writes the rows' states,
-//                               the error boxes and the Brand.ini path
+//                               the message boxes and the Brand.ini path.
+//                               answer=yes|no answers the next Yes/No box;
+//                               mysqlpid=<id> is the database server to stop
 //   /<mode> ...                 the program file's own command-line modes
 // Files are written beside their target and renamed into place, so a test
 // never reads half of one. Exit code 0 on success, 3 on a failure.
@@ -79,7 +81,15 @@ int Rebrand(const TArgs& args) {
            (dialog.rows[BrandView::kDataDirRow] ? "1" : "0");
     for (std::size_t i = 3; i < args.size(); ++i) {
       const auto eq = args[i].find('=');
-      dialog.edits[kEdits.at(args[i].substr(0, eq))] = args[i].substr(eq + 1);
+      const std::string key = args[i].substr(0, eq);
+      const std::string value = args[i].substr(eq + 1);
+      if (key == "answer") {
+        view.window.dialogs.answers.push_back(value == "yes" ? mrYes : mrNo);
+      } else if (key == "mysqlpid") {
+        form.FMySqlPid = std::atoll(value.c_str());
+      } else {
+        dialog.edits[kEdits.at(key)] = value;
+      }
     }
     brand.btnOKClick();
     return dialog.result;

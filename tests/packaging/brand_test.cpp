@@ -228,7 +228,6 @@ TEST_F(BrandBuild, ChosenSplashIconSiteAndDatabaseGoIntoTheCopy) {
   test::WriteFile(icon, test::MakeIcon({16, 32}));
   const std::string splash = THi::GetAppPath() + "test_pictures/rgba.png";
   fs::create_directories(test::U8Path(Path("out")));
-  test::WriteFile(Path("out/runme"), "an older copy");
   auto report = Rebrand({"image=" + splash, "icon=" + icon, "srcdir=" + Path("site"),
                          "datadir=" + Path("db"), "outputdir=" + Path("out")});
   ASSERT_EQ(report["box"], "");
@@ -249,6 +248,7 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
   const std::string notPicture = Path("notes.png");
   test::WriteFile(notPicture, "\x89PNG but no picture");
   fs::create_directories(test::U8Path(tree_ + "/www/out"));
+  fs::create_directories(test::U8Path(Path("old/www")));  // an earlier copy's site
   const auto before = Snapshot();
   const struct {
     std::vector<std::string> edits;
@@ -259,6 +259,8 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
       {{"image=" + notPicture}, Path("home/Documents/$Output$"), "is not a BMP, JPEG or PNG picture"},
       {{"outputdir=" + tree_ + "/www/out"}, tree_ + "/www/out", "lies inside " + tree_ + "/www"},
       {{"outputdir=" + tree_}, tree_, "is the program's own folder"},
+      {{"outputdir=" + Path("old"), "srcdir=" + Path("old/www")}, Path("old"),
+       "holds " + Path("old/www") + " in its www, which a new copy would replace"},
   };
   for (const auto& c : cases) {
     auto report = Rebrand(c.edits);
@@ -266,7 +268,7 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
     EXPECT_NE(report["box"].find(c.message), std::string::npos) << report["box"];
     EXPECT_EQ(report["busy"], "2off");
     EXPECT_FALSE(THi::FileExists(c.output + "/runme"));
-    EXPECT_FALSE(test::fs::exists(test::U8Path(c.output + "/runme.partial")));
+    EXPECT_FALSE(test::fs::exists(test::U8Path(c.output + "/.rebrand")));
   }
   // A file where the documents folder should be: the default output cannot be made.
   test::WriteFile(Path("home/Documents"), "in the way");
@@ -274,6 +276,75 @@ TEST_F(BrandBuild, RefusedBuildsReportOnceAndLeaveNoProgramAndTheTreeUnchanged) 
   EXPECT_NE(report["box"].find("Unable to create the output folder"), std::string::npos) << report["box"];
   EXPECT_EQ(Snapshot(), before);
   EXPECT_EQ(test::ReadFile(Path("opened")), "") << "nothing opened";
+}
+
+// Every entry below the folder with its contents (files) or nothing (folders).
+std::map<std::string, std::string> Contents(const std::string& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(test::U8Path(folder)))
+    entries[entry.path().string()] = entry.is_regular_file() ? test::ReadFile(entry.path().string()) : "";
+  return entries;
+}
+
+TEST_F(BrandBuild, AnEarlierCopyIsReplacedWholeOnlyWhenTheUserAgreesAndTheUsersFilesStay) {
+  const std::string out = Path("out");
+  fs::create_directories(test::U8Path(out));
+  test::WriteFile(out + "/notes.txt", "the user's");
+  ASSERT_EQ(Rebrand({"outputdir=" + out})["box"], "");
+  // Since then a page and a database went, and a table was dropped.
+  fs::remove_all(test::U8Path(tree_ + "/www/help"));
+  fs::remove_all(test::U8Path(tree_ + "/data/other"));
+  test::WriteFile(tree_ + "/data/mysql/user.frm", "changed");
+  const std::string question = "Confirm: The output folder " + out +
+                               " holds an earlier copy (runme, autorun.sh, bin, data and www). Replace it with "
+                               "the new copy once that is complete? The folder's other files stay as they are.";
+  const auto before = Contents(out);
+
+  auto report = Rebrand({"outputdir=" + out, "answer=no"});
+  EXPECT_EQ(report["box"], question);
+  EXPECT_EQ(Contents(out), before) << "declining changes nothing";
+  EXPECT_EQ(test::ReadFile(Path("opened")), out + "\n") << "and opens nothing";
+
+  report = Rebrand({"outputdir=" + out, "answer=yes"});
+  EXPECT_EQ(report["box"], question);
+  EXPECT_EQ(test::EntriesOf(out),
+            (std::set<std::string>{"runme", "autorun.sh", "bin", "data", "www", "notes.txt"}));
+  EXPECT_EQ(test::ReadFile(out + "/notes.txt"), "the user's");
+  EXPECT_EQ(test::EntriesOf(out + "/www"), (std::set<std::string>{"index.php", "readonly.txt"}));
+  EXPECT_EQ(test::EntriesOf(out + "/data"), std::set<std::string>{"mysql"});
+  EXPECT_EQ(test::ReadFile(out + "/data/mysql/user.frm"), "changed");
+  EXPECT_EQ(ConfigOf(out + "/runme"), test::ReadFile(report["brandini"]));
+  EXPECT_EQ(test::EntriesOf(temp_.path()).count(".out.rebrand"), 0u) << "the staging folder goes";
+}
+
+TEST_F(BrandBuild, ADatabaseServerThatHadToBeEndedOrAPipeInTheSiteMeansNoCopyAndTheEarlierOneStays) {
+  const std::string out = Path("out");
+  fs::create_directories(test::U8Path(out));
+  test::WriteFile(out + "/notes.txt", "the user's");
+  ASSERT_EQ(Rebrand({"outputdir=" + out})["box"], "");
+  const auto before = Contents(out);
+  const std::string question = "Confirm: The output folder " + out + " holds an earlier copy";
+  // A database server that ignores the request to stop.
+  test::ProcessGuard guard;
+  const TProcessId server = guard.Add(
+      THi::RunProgram("/bin/sh", test::Quoted({"-c", "trap '' TERM; exec sleep 60"}), "", kShowHidden));
+  ASSERT_NE(server, 0);
+  std::string box = Rebrand({"outputdir=" + out, "answer=yes", "mysqlpid=" + std::to_string(server)})["box"];
+  EXPECT_EQ(box.rfind(question, 0), 0u) << box;
+  EXPECT_EQ(box.substr(box.find("Error: ")),
+            "Error: No copy was made: the database server did not shut down within 15 seconds when asked and had "
+            "to be ended, so its data may not have been written whole. Try again once the database server is "
+            "not busy.");
+  EXPECT_FALSE(THi::ProcessExists(server));
+  EXPECT_EQ(Contents(out), before);
+
+  const std::string pipe = tree_ + "/www/help/pipe";
+  ASSERT_EQ(std::system(("mkfifo '" + pipe + "'").c_str()), 0);
+  box = Rebrand({"outputdir=" + out, "answer=yes"})["box"];
+  EXPECT_EQ(box.substr(box.find("Error: ")),
+            "Error: Unable to copy " + pipe + ": it is a named pipe (FIFO), which a copy cannot hold.");
+  EXPECT_EQ(Contents(out), before);
+  EXPECT_EQ(test::EntriesOf(temp_.path()).count(".out.rebrand"), 0u) << "the staging folder goes";
 }
 
 // A file system of a given size mounted on a folder (root only), unmounted

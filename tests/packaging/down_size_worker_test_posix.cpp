@@ -168,14 +168,19 @@ class Undeletable {
 TEST_F(DownSizeWorkerTest, WhatCannotBeRemovedIsNamedWithItsReasonInOneNoticeAndTheStackRestarts) {
   const Undeletable table(Path("data/mysql/user.MAI"));
   const Undeletable page(Path("www/phpmyadmin/index.php"));
-  if (!table.ok() || !page.ok())
+  // A bundled library that nothing needs any more.
+  fs::create_directories(Path("bin/lib"));
+  test::CopyProgram(test::ChildProgram(), Path("bin/lib/libunused.so.1"));
+  const Undeletable library(Path("bin/lib/libunused.so.1"));
+  if (!table.ok() || !page.ok() || !library.ok())
     SKIP_FOR_MISSING_TOOL("chattr cannot make a file immutable here (e2fsprogs, or the file system)");
   Run({2, 6, 14});
   EXPECT_FALSE(fs::exists(Ext("gd"))) << "the other choices still go";
   ASSERT_EQ(notices_.size(), 1u);
   const std::string reason = test::RunningAsRoot() ? "Operation not permitted" : "Permission denied";
   EXPECT_EQ(notices_[0], "Down Size could not remove everything:\nMySQL: " + Path("data/mysql/user.MAI") + ": " +
-                             reason + "\nphpMyAdmin: " + Path("www/phpmyadmin/index.php") + ": " + reason);
+                             reason + "\nphpMyAdmin: " + Path("www/phpmyadmin/index.php") + ": " + reason +
+                             "\nLibraries: " + Path("bin/lib/libunused.so.1") + ": " + reason);
   EXPECT_EQ(restarts_, std::vector<std::string>{run_.programFile});
 }
 

@@ -37,7 +37,11 @@ class LibraryPruneTest : public test::TempFolderTest {
     test::WriteFile(Path("lodestack"), "#!/bin/sh\n");
   }
   bool Kept(const std::string& name) const { return fs::exists(Path("bin/lib/" + name)); }
-  std::vector<std::string> Prune() { return DeleteUnneededLibraries(temp_.path() + "/", "bin", "bin/lib"); }
+  std::vector<std::string> Prune() {
+    const TLibraryPrune pruned = DeleteUnneededLibraries(temp_.path() + "/", "bin", "bin/lib");
+    EXPECT_EQ(pruned.stayed, std::vector<std::string>{});
+    return pruned.deleted;
+  }
 };
 
 TEST_F(LibraryPruneTest, WhatNothingNeedsGoesAndWhatIsNeededThroughOthersStays) {

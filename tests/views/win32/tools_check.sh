@@ -6,7 +6,8 @@
 #   Down Size from the tray menu: the ticked components (and the favorite)
 #   go, the rest stays, and the launcher starts again;
 #   Rebrand from the tool bar: the output folder holds the branded copy with
-#   the chosen icon, splash and title.
+#   the chosen icon, splash and title; a second Rebrand there asks, then
+#   replaces that copy and keeps the user's own file.
 #   tools_check.sh <lodestack.exe> <window_probe.exe> <standin_httpd.exe>
 #                  <standin_mysqld.exe> <wine-run> <build folder>
 # (exit code 77: skipped for want of a tool; in CI that fails instead). Screenshots go to $LODESTACK_SHOTS when it names a
@@ -157,6 +158,22 @@ check "its images are the chosen icon's" test "$(pixels "${groups[0]}")" = "$(pi
 check "the output folder is shown" within 20 'pgrep -f "explorer.exe .*$tag.out" >/dev/null'
 sleep 2
 shot after-rebrand
+
+# Rebrand again into the same folder: it asks first; the new copy replaces
+# the earlier one whole, and the user's own file there stays.
+printf 'mine' >"$out/notes.txt"
+printf 'stale' >"$out/www/stale.php"
+check "the tool bar's Rebrand is clicked again" has "$(probe toolbar 106)" "^clicked=1"
+check "Rebrand opens its dialog again" within 10 'has "$(probe dialog Rebrand)" "^dialog=1"'
+sleep 1
+check "Go! is pressed again" has "$(probe press Rebrand Go!)" "^pressed=1"
+check "it asks before it replaces the earlier copy" within 30 'has "$(probe messagebox)" "holds an earlier copy"'
+shot rebrand-replace
+probe press Confirm Yes >/dev/null
+check "the new copy replaces the earlier one" \
+  within 90 '[ ! -e "$out/www/stale.php" ] && [ -e "$out/www/index.php" ] && [ -s "$out/runme.exe" ]'
+check "the user's file stays" test "$(cat "$out/notes.txt")" = mine
+check "no staging folder is left" within 30 'test ! -e "$work/.out.rebrand" -a ! -e "$out/.rebrand"' || ls -la "$work" "$out"
 
 probe send queryendsession >/dev/null
 # The folder's window stays: the launcher and its servers run from the tree.
