@@ -36,6 +36,10 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
 // The template php.ini of the bin folder with the paths and the database port
 // of this run, and the folder of the stack's own pages (kPagesSetting).
 std::string WritePhpIni(const std::string& binDir, int mySqlPort);
+// The mailbox the mail program keeps every message in: the program folder's
+// "mail", kept across runs; the work folder's, for the run, when the program
+// folder cannot be written. Made when missing, writable by the web server.
+std::string MailboxFolder();
 // The database server's options; on a CD-ROM the data folder is copied into
 // the work folder and used from there.
 std::string WriteMyIni(const std::string& binDir, int mySqlPort);
