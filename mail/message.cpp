@@ -185,4 +185,22 @@ std::string Sender(const std::string& message, const Options& options) {
   return {};
 }
 
+std::string WithoutHeader(const std::string& message, const std::string& name) {
+  std::string out;
+  const std::string wanted = Lower(name) + ":";
+  bool dropping = false;
+  std::size_t at = 0;
+  while (at < message.size()) {
+    std::size_t end = message.find('\n', at);
+    end = end == std::string::npos ? message.size() : end + 1;
+    const std::string line = message.substr(at, end - at);
+    if (IsBlankLine(line.substr(0, line.find('\n')))) return out + message.substr(at);
+    const bool folded = line[0] == ' ' || line[0] == '\t';
+    if (!folded) dropping = Lower(line.substr(0, wanted.size())) == wanted;
+    if (!dropping) out += line;
+    at = end;
+  }
+  return out;
+}
+
 }  // namespace mail

@@ -44,4 +44,8 @@ std::vector<std::string> Recipients(const std::string& message, const Options& o
 // The sender: -f when given, else the first address of From; may be empty.
 std::string Sender(const std::string& message, const Options& options);
 
+// The message without the header `name` (in any case), its folded lines
+// included; the body stays as it is.
+std::string WithoutHeader(const std::string& message, const std::string& name);
+
 }  // namespace mail

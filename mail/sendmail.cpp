@@ -4,6 +4,9 @@
 
 #include "mail/mailbox.h"
 #include "mail/message.h"
+#include "mail/relay.h"
+#include "util/hi.h"
+#include "util/platform.h"
 
 namespace mail {
 
@@ -47,11 +50,27 @@ int RunSendmail(const std::vector<std::string>& args, std::FILE* in, std::FILE* 
 
   std::string envelope;
   const std::string sender = Sender(message, options);
+  const std::vector<std::string> recipients = Recipients(message, options);
   if (!sender.empty()) envelope += "X-Lodestack-Sender: " + sender + "\n";
-  envelope += "X-Lodestack-Recipients: " + Joined(Recipients(message, options)) + "\n";
-  if (StoreMessage(options.mailbox, WithHeadersBefore(message, envelope), error).empty())
-    return Fail(err, error);
-  return 0;
+  envelope += "X-Lodestack-Recipients: " + Joined(recipients) + "\n";
+  const RelaySettings relay = ReadRelaySettings(THi::GetAppPath() + "sendmail.ini");
+  const bool relaying = !relay.server.empty() && WhyNoRelay().empty();
+  if (!relay.server.empty() && !relaying) envelope += "X-Lodestack-Relay: not sent: " + WhyNoRelay() + "\n";
+  // Kept before it is sent: a relay that never answers loses nothing.
+  const std::string file = StoreMessage(
+      options.mailbox,
+      WithHeadersBefore(message, envelope + (relaying ? "X-Lodestack-Relay: sending to " + relay.server : "")),
+      error);
+  if (file.empty()) return Fail(err, error);
+  if (!relaying) return 0;
+
+  const std::string caBundle = THi::GetAppPath() + ".." + platform::kPathDelim + "php" + platform::kPathDelim +
+                               "cacert.pem";
+  const std::string why = Relay(relay, caBundle, sender, recipients, WithoutHeader(message, "Bcc"));
+  const std::string outcome = why.empty() ? "sent to " + relay.server : "not sent: " + why;
+  if (!ReplaceMessage(file, WithHeadersBefore(message, envelope + "X-Lodestack-Relay: " + outcome), error))
+    std::fprintf(err, "sendmail: %s\n", error.c_str());
+  return why.empty() ? 0 : Fail(err, "not sent to " + relay.server + ": " + why);
 }
 
 }  // namespace mail

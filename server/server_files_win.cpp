@@ -44,10 +44,9 @@ std::string WhyApacheCannotName(const std::string& folder) {
   return folder.find("${") == std::string::npos ? std::string() : "its name holds \"${\"";
 }
 
-// The mail program has a short path, which holds no blank; the mailbox
-// may have none, and is quoted as a program's argument.
+// The mail program and the mailbox have short paths, which hold no blank.
 std::string MailCommand(const std::string& sendmail, const std::string& mailbox) {
-  return sendmail + " -t " + QuoteArgument("--mailbox=" + mailbox);
+  return sendmail + " -t --mailbox=" + mailbox;
 }
 
 // The web server runs as the launcher's own user.

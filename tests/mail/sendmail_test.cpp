@@ -16,23 +16,26 @@
 
 #ifdef _WIN32
 namespace {
-// cmd.exe drops the outer quotes of the whole command.
-std::string ShellCommand(const std::vector<std::string>& words) {
+// cmd.exe drops the first and the last quote of the whole command line.
+std::string ShellCommand(const std::vector<std::string>& words, const std::string& errFile) {
   std::string command;
-  for (const std::string& word : words) command += (command.empty() ? "" : " ") + QuoteArgument(word);
-  return "\"" + command + "\"";
+  for (const std::string& word : words) command += QuoteArgument(word) + " ";
+  return "\"" + command + "2>" + QuoteArgument(errFile) + "\"";
 }
 int ExitStatus(int status) { return status; }
+// Bytes as they are: a text pipe would turn every line end into CR LF.
+const char* const kWriteBytes = "wb";
 }  // namespace
 #else
 #include <sys/wait.h>
 namespace {
-std::string ShellCommand(const std::vector<std::string>& words) {
+std::string ShellCommand(const std::vector<std::string>& words, const std::string& errFile) {
   std::string command;
-  for (const std::string& word : words) command += (command.empty() ? "" : " ") + server_config::ShellQuoted(word);
-  return command;
+  for (const std::string& word : words) command += server_config::ShellQuoted(word) + " ";
+  return command + "2>" + server_config::ShellQuoted(errFile);
 }
 int ExitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+const char* const kWriteBytes = "w";
 }  // namespace
 #endif
 
@@ -52,8 +55,8 @@ class SendmailTest : public test::TempFolderTest {
     std::vector<std::string> words{THi::GetAppPath() + "sendmail" + test::kExeSuffix};
     words.insert(words.end(), args.begin(), args.end());
     const std::string errFile = Path("err.txt");
-    const std::string command = ShellCommand(words) + " 2>" + ShellCommandFile(errFile);
-    std::FILE* pipe = popen(command.c_str(), "w");
+    const std::string command = ShellCommand(words, errFile);
+    std::FILE* pipe = popen(command.c_str(), kWriteBytes);
     if (!pipe) return {};
     std::fwrite(message.data(), 1, message.size(), pipe);
     ChildRun run;
@@ -68,9 +71,6 @@ class SendmailTest : public test::TempFolderTest {
     std::sort(names.begin(), names.end());
     return names;
   }
-
- private:
-  static std::string ShellCommandFile(const std::string& file) { return ShellCommand({file}); }
 };
 
 const char kMessage[] =
