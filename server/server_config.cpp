@@ -179,9 +179,12 @@ std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
         THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));
     // Without the tree's mail program PHP keeps its own default: a command
     // of just " -t" would make every mail() fail.
-    if (!sendmail.empty())
+    if (!sendmail.empty()) {
+      const std::string mailbox = MailboxFolder();
       THi::WriteIniValue(file, "mail function", "sendmail_path",
-                         PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(MailboxFolder()))));
+                         PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
+      THi::WriteIniValue(file, "Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
+    }
   } catch (const std::exception&) {
   }
   return file;

@@ -19,6 +19,8 @@ inline constexpr char kHttpPortVariable[] = "LODESTACK_HTTP_PORT";
 // The php.ini key naming the folder of the stack's own pages, where every
 // page finds local.php, the PHP half of the rule above.
 inline constexpr char kPagesSetting[] = "lodestack.pages";
+// The php.ini key naming the mailbox, for the mail page.
+inline constexpr char kMailboxSetting[] = "lodestack.mailbox";
 
 // Raises EHiError, naming the folder, when a folder's name cannot be written
 // into the servers' configurations so that they read it back as it is. The

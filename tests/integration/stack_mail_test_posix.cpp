@@ -71,6 +71,27 @@ TEST_F(StackMailTest, MailFromAPageIsKeptWholeInTheMailboxAcrossRuns) {
   ASSERT_GT(port, 0) << again.Output();
   EXPECT_EQ(Messages(tree), names);
   EXPECT_EQ(Body(HttpGet(port, "/send.php")), "sent");
+
+  // The mail page lists them, newest first, and opens one with its parts.
+  const std::string list = HttpGet(port, "/lodestack/mail/");
+  EXPECT_TRUE(Answers200(list)) << list;
+  EXPECT_NE(list.find("2 messages"), std::string::npos) << list;
+  EXPECT_NE(list.find("Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln"), std::string::npos) << list;
+  const std::string name = Messages(tree).back();
+  EXPECT_LT(list.find(name), list.find(names[0])) << list;
+  const std::string open = HttpGet(port, "/lodestack/mail/?m=" + name);
+  EXPECT_NE(open.find("<iframe sandbox"), std::string::npos) << open;
+  EXPECT_NE(open.find(">report.bin</a>"), std::string::npos) << open;
+  const std::string html = HttpGet(port, "/lodestack/mail/?m=" + name + "&html=1");
+  EXPECT_NE(html.find("Content-Security-Policy: default-src 'none';"), std::string::npos) << html;
+  EXPECT_NE(html.find("sandbox\r\n"), std::string::npos) << html;
+  const std::string attachment = HttpGet(port, "/lodestack/mail/?m=" + name + "&part=1");
+  EXPECT_NE(attachment.find("filename=\"report.bin\""), std::string::npos) << attachment;
+  EXPECT_EQ(Body(attachment), std::string("\0\1attachment bytes", 18));
+  // Nothing outside the mailbox, and nothing for a foreign name.
+  EXPECT_EQ(Body(HttpGet(port, "/lodestack/mail/?m=../../www/send.php&part=0")).find("mail("), std::string::npos);
+  EXPECT_EQ(Body(HttpGetNamed("127.0.0.1", port, "/lodestack/mail/", "rebind.example")).find("Mailbox"),
+            std::string::npos);
   EXPECT_EQ(again.Stop(SIGTERM), 0);
   names = Messages(tree);
   EXPECT_EQ(names.size(), 2u);
