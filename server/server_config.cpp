@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "server/config_quoting.h"
 #include "server/server_files.h"
@@ -19,6 +21,14 @@ std::string InWorkDir(const std::string& name) {
 std::string ForwardSlashes(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
   return path;
+}
+
+// A folder that exists (made when missing) and that the web server may write.
+bool UsableFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directory(std::filesystem::path(std::u8string(folder.begin(), folder.end())), ec);
+  return THi::DirectoryExists(folder) && server_files::LetWebServerWrite(folder) &&
+         THi::WhyNotWritable(folder).empty();
 }
 
 // A folder copied from read-only media into the work folder, made writable.
@@ -173,12 +183,23 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
         THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));
     // Without the tree's mail program PHP keeps its own default: a command
     // of just " -t" would make every mail() fail.
-    if (!sendmail.empty())
+    if (!sendmail.empty()) {
+      const std::string mailbox = MailboxFolder();
       THi::WriteIniValue(file, "mail function", "sendmail_path",
-                         PhpIniQuoted(server_files::MailCommand(sendmail)));
+                         PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
+      THi::WriteIniValue(file, "Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
+    }
   } catch (const std::exception&) {
   }
   return file;
+}
+
+std::string MailboxFolder() {
+  const std::string own = THi::GetAppPath() + "mail";
+  if (!THi::IsCdRom() && UsableFolder(own)) return own;
+  const std::string forTheRun = InWorkDir("mail");
+  UsableFolder(forTheRun);
+  return forTheRun;
 }
 
 std::string WriteMyIni(const std::string& binDir, int mySqlPort) {

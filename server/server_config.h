@@ -19,6 +19,8 @@ inline constexpr char kHttpPortVariable[] = "LODESTACK_HTTP_PORT";
 // The php.ini key naming the folder of the stack's own pages, where every
 // page finds local.php, the PHP half of the rule above.
 inline constexpr char kPagesSetting[] = "lodestack.pages";
+// The php.ini key naming the mailbox, for the mail page.
+inline constexpr char kMailboxSetting[] = "lodestack.mailbox";
 
 // Raises EHiError, naming the folder, when a folder's name cannot be written
 // into the servers' configurations so that they read it back as it is. The
@@ -42,6 +44,10 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
 // my.ini: this run's socket and port, as the database's root user.
 inline constexpr char kClientOptionsFile[] = "client.cnf";
 std::string WriteClientOptions(int mySqlPort);
+// The mailbox the mail program keeps every message in: the program folder's
+// "mail", kept across runs; the work folder's, for the run, when the program
+// folder cannot be written. Made when missing, writable by the web server.
+std::string MailboxFolder();
 // The database server's options; on a CD-ROM the data folder is copied into
 // the work folder and used from there.
 std::string WriteMyIni(const std::string& binDir, int mySqlPort);

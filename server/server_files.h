@@ -30,8 +30,10 @@ std::vector<std::string> RefuseOtherNames(const std::string& otherName,
 // Why this platform's web server cannot be given the folder's name as it is;
 // empty when it can.
 std::string WhyApacheCannotName(const std::string& folder);
-// PHP's command for the mail program.
-std::string MailCommand(const std::string& sendmail);
+// PHP's command for the mail program, keeping its messages in `mailbox`.
+std::string MailCommand(const std::string& sendmail, const std::string& mailbox);
+// Lets the web server's user write the folder; false when that failed.
+bool LetWebServerWrite(const std::string& folder);
 // The web server's command line after the program.
 std::string ApacheParams(const std::string& httpdConf);
 // The database server's socket in the work folder; empty where it has none.

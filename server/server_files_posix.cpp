@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <utility>
 
 #include "server/server_files.h"
@@ -25,15 +26,38 @@ namespace {
 
 // Apache refuses to serve as root: it then runs as the owner of the program
 // file, or as nobody when root owns that too.
-std::vector<std::string> RunAsLines() {
-  if (geteuid() != 0) return {};
+struct WebServerUser {
+  std::string user = "nobody";
+  std::string group = "nogroup";
+  uid_t uid = static_cast<uid_t>(-1);
+  gid_t gid = static_cast<gid_t>(-1);
+};
+
+std::optional<WebServerUser> WebServerUserWhenRoot() {
+  if (geteuid() != 0) return std::nullopt;
+  WebServerUser as;
   struct stat st {};
   const passwd* user = nullptr;
   if (stat(THi::GetProgramFile().c_str(), &st) == 0 && st.st_uid != 0) user = getpwuid(st.st_uid);
-  if (!user) return {"User nobody", "Group nogroup"};
-  const group* primary = getgrgid(user->pw_gid);
-  return {std::string("User ") + user->pw_name,
-          std::string("Group ") + (primary ? primary->gr_name : "nogroup")};
+  if (!user) user = getpwnam("nobody");
+  if (user && user->pw_uid != 0) {
+    as.uid = user->pw_uid;
+    as.gid = user->pw_gid;
+    if (std::string(user->pw_name) != "nobody") {
+      as.user = user->pw_name;
+      const group* primary = getgrgid(user->pw_gid);
+      as.group = primary ? primary->gr_name : "nogroup";
+    }
+  }
+  if (as.user == "nobody")
+    if (const group* none = getgrnam("nogroup")) as.gid = none->gr_gid;
+  return as;
+}
+
+std::vector<std::string> RunAsLines() {
+  const std::optional<WebServerUser> as = WebServerUserWhenRoot();
+  if (!as) return {};
+  return {"User " + as->user, "Group " + as->group};
 }
 
 }  // namespace
@@ -75,7 +99,16 @@ std::vector<std::string> RefuseOtherNames(const std::string& otherName, const st
 std::string WhyApacheCannotName(const std::string&) { return {}; }
 
 // PHP hands the command to the shell.
-std::string MailCommand(const std::string& sendmail) { return server_config::ShellQuoted(sendmail) + " -t"; }
+std::string MailCommand(const std::string& sendmail, const std::string& mailbox) {
+  return server_config::ShellQuoted(sendmail) + " -t --mailbox=" + server_config::ShellQuoted(mailbox);
+}
+
+// PHP runs the mail program as the web server's user, which must write the
+// mailbox even when the launcher runs as root.
+bool LetWebServerWrite(const std::string& folder) {
+  const std::optional<WebServerUser> as = WebServerUserWhenRoot();
+  return !as || chown(folder.c_str(), as->uid, as->gid) == 0;
+}
 
 // In the foreground the web server stays our child instead of detaching.
 std::string ApacheParams(const std::string& httpdConf) {

@@ -44,8 +44,13 @@ std::string WhyApacheCannotName(const std::string& folder) {
   return folder.find("${") == std::string::npos ? std::string() : "its name holds \"${\"";
 }
 
-// The mail program has a short path, which holds no blank.
-std::string MailCommand(const std::string& sendmail) { return sendmail + " -t"; }
+// The mail program and the mailbox have short paths, which hold no blank.
+std::string MailCommand(const std::string& sendmail, const std::string& mailbox) {
+  return sendmail + " -t --mailbox=" + mailbox;
+}
+
+// The web server runs as the launcher's own user.
+bool LetWebServerWrite(const std::string&) { return true; }
 
 std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 

@@ -207,8 +207,9 @@ TEST_F(ServerConfigTest, PhpIniNamesTheMailProgramWhenThereIsOne) {
   test::WriteFile(sendmail, "mail");
   const std::string file = form_.WritePhpIni();
   EXPECT_EQ(THi::ReadIniValue(file, "mail function", "sendmail_path"),
-            server_files::MailCommand(THi::GetShortPath(sendmail)));
+            server_files::MailCommand(THi::GetShortPath(sendmail), THi::GetShortPath(server_config::MailboxFolder())));
   // The pages find the rule for the stack's own requests beside the programs.
+  EXPECT_EQ(THi::ReadIniValue(file, "Lodestack", server_config::kMailboxSetting), server_config::MailboxFolder());
   EXPECT_EQ(THi::ReadIniValue(file, "Lodestack", server_config::kPagesSetting),
             form_.FBinDir + kSep + "pages");
 }
