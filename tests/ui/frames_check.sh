@@ -45,7 +45,8 @@ printf '[INI]\r\nfullscreen=0\r\ntitle=Frames Test\r\nport=19200\r\nip=127.0.0.1
 # The other server: its pages, a redirect (?to=), and the reports of every
 # page, which it notes.
 cat >"$work/other.py" <<'PY'
-import http.server, sys, urllib.parse
+import http.server, sys, threading, urllib.parse
+lock = threading.Lock()
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
@@ -54,7 +55,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.send_header('Location', urllib.parse.parse_qs(url.query)['to'][0])
             self.end_headers()
         elif url.path.startswith('/report/'):
-            print(urllib.parse.unquote(url.path), flush=True)
+            with lock:  # one whole line each, whatever the threads
+                sys.stdout.write(urllib.parse.unquote(url.path) + '\n')
+                sys.stdout.flush()
             self.send_response(204)
             self.end_headers()
         else:
@@ -160,8 +163,10 @@ echo "-- the popup it opened, with a frame from elsewhere too"
 gets_none frame-popup
 gets_all popup
 shot popup
-check "the popup closes itself" within 15 '! xdotool search --onlyvisible --pid "$launcher" --name "^Popup\$" >/dev/null'
-check "the program runs on" running "$launcher"
+windows() { xdotool search --onlyvisible --pid "$launcher" --name . getwindowname %@ 2>/dev/null | tr '\n' '|'; }
+check "the popup closes itself" within 20 '[[ "$(windows)" != *"|Popup|"* && "$(windows)" != "Popup|"* ]]' ||
+  echo "  the windows: $(windows)" >&2
+check "the program runs on" running "$launcher" || cat "/proc/$launcher/stat" >&2
 echo "-- stack -> elsewhere -> stack by a redirect"
 gets_all back1
 gets_none frame-back
@@ -173,7 +178,7 @@ gets_none away2
 echo "-- from the stack by a redirect to a page elsewhere, which closes its window"
 gets_none landing
 sleep 1.5
-check "the program runs on" running "$launcher"
+check "the program runs on" running "$launcher" || cat "/proc/$launcher/stat" >&2
 echo "-- the stack's own page closes the window"
 gets_all last
 check "and the program ends" within 30 '! running "$launcher"'
