@@ -28,7 +28,7 @@ TTopFrameRequest ReadTopFrameRequest(WebKitJavascriptResult* message);
 
 // Tells the top document of the view its window's number, and, when
 // `stackPage` names the stack's page shown, the clipboard's text for its
-// pastes and reads (kept only by a document of that origin).
-// A popup's pages speak through the content manager of the window that
-// opened it, so a request names its window by that number.
+// pastes and reads (kept only by a document of that origin). A popup's
+// pages speak through the content manager of the window that opened it, so
+// a request names its window by that number.
 void TellTopFrame(WebKitWebView* view, int id, const std::string& stackPage);
