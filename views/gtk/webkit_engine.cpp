@@ -2,10 +2,14 @@
 
 #include <glob.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "forms/web_origin.h"
+#include "views/gtk/top_frame_bridge.h"
 #include "views/gtk/upload_chooser.h"
 
 namespace {
@@ -26,25 +30,6 @@ bool HasScheme(const std::string& address) {
          address.rfind("javascript:", 0) == 0;
 }
 
-// WebKit lets a script close only a window with no history of its own to go
-// back to; the system's browser control lets any page close its window. So
-// every page's window.close() is passed to the window as a message, which
-// the window's form takes from the stack's own pages only.
-constexpr char kCloseMessage[] = "lodestackClose";
-constexpr char kCloseScript[] =
-    "window.close = function () { window.webkit.messageHandlers.lodestackClose.postMessage(0); };";
-
-WebKitUserContentManager* NewContentManager() {
-  WebKitUserContentManager* manager = webkit_user_content_manager_new();
-  WebKitUserScript* script = webkit_user_script_new(
-      kCloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-      nullptr, nullptr);
-  webkit_user_content_manager_add_script(manager, script);
-  webkit_user_script_unref(script);
-  webkit_user_content_manager_register_script_message_handler(manager, kCloseMessage);
-  return manager;
-}
-
 // Without a GPU's render node every frame is drawn by the processor anyway;
 // the engine's compositing would only add a GL renderer in software to it.
 bool OnlySoftwareRendering() {
@@ -57,8 +42,9 @@ bool OnlySoftwareRendering() {
   return software;
 }
 
-// Each window has its own content manager, so a close message names its
-// window, and its own settings, since the pages' privileges are its own.
+// Each window has its own content manager, so a request of its top frame
+// names its window, and its own settings, since the pages' privileges are
+// its own.
 WebKitWebView* NewView(WebKitEngine* opener, WebKitUserContentManager* manager) {
   WebKitSettings* settings = webkit_settings_new();
   if (OnlySoftwareRendering())
@@ -72,12 +58,25 @@ WebKitWebView* NewView(WebKitEngine* opener, WebKitUserContentManager* manager) 
   return view;
 }
 
+// Every window's engine, by number: a popup's requests arrive at its
+// opener's content manager.
+std::vector<WebKitEngine*>& Engines() {
+  static std::vector<WebKitEngine*> engines;
+  return engines;
+}
+// The stack's top page is opening a window by script. One script runs at a
+// time in the windows' web process, so the window the engine is asked for
+// meanwhile is the one that page opens.
+bool topFrameOpens = false;
+
 }  // namespace
 
 WebKitEngine::WebKitEngine(WebKitEngine* opener)
-    : content_(NewContentManager()), view_(NewView(opener, content_)) {
-  g_signal_connect(content_, (std::string("script-message-received::") + kCloseMessage).c_str(),
-                   G_CALLBACK(OnCloseMessage), this);
+    : content_(NewTopFrameContentManager()), view_(NewView(opener, content_)) {
+  static int lastId = 0;
+  id_ = ++lastId;
+  Engines().push_back(this);
+  g_signal_connect(content_, TopFrameSignal().c_str(), G_CALLBACK(OnTopFrameRequest), this);
   // Kept alive by us, whatever container it is packed into and taken out of.
   g_object_ref_sink(view_);
   g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
@@ -92,14 +91,18 @@ WebKitEngine::WebKitEngine(WebKitEngine* opener)
   g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
   g_signal_connect(view_, "run-file-chooser", G_CALLBACK(RunUploadChooser), nullptr);
   g_signal_connect(webkit_web_view_get_context(view_), "download-started", G_CALLBACK(OnDownloadStarted), this);
+  g_signal_connect(clipboard_, "owner-change", G_CALLBACK(OnClipboardChange), this);
 }
 
 WebKitEngine::~WebKitEngine() {
+  std::erase(Engines(), this);
   for (const auto& [download, state] : downloads_) {
     g_signal_handlers_disconnect_by_data(download, this);
     webkit_download_cancel(download);
     g_object_unref(download);
   }
+  g_signal_handlers_disconnect_by_data(clipboard_, this);
+  g_object_unref(clipboard_);
   g_signal_handlers_disconnect_by_data(webkit_web_view_get_context(view_), this);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(content_, this);
@@ -146,13 +149,13 @@ bool WebKitEngine::IsStackPage(const std::string& address) const {
   return events_ && events_->IsStackPage(address);
 }
 
-// Pages of the stack read the clipboard and open windows without a click,
-// as the system's browser control lets its pages; other pages may not, as
-// in an ordinary browser.
+// Pages of the stack open windows without a click, as the system's browser
+// control lets its pages; other pages may not, as in an ordinary browser.
+// The setting holds for every frame of the view: which of them asked is
+// decided when the window is created (OnCreate). The clipboard's setting
+// stays off; the stack's top page reaches the clipboard by the bridge.
 void WebKitEngine::GrantPrivileges(bool granted) {
-  WebKitSettings* settings = webkit_web_view_get_settings(view_);
-  webkit_settings_set_javascript_can_access_clipboard(settings, granted);
-  webkit_settings_set_javascript_can_open_windows_automatically(settings, granted);
+  webkit_settings_set_javascript_can_open_windows_automatically(webkit_web_view_get_settings(view_), granted);
 }
 
 // The page to come is known by its response, before any script of it runs:
@@ -219,9 +222,12 @@ void WebKitEngine::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint
   engine->events_->WebBrowser1StatusTextChange(link ? link : "");
 }
 
-GtkWidget* WebKitEngine::OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self) {
+// A window without a click only when the stack's top page asked for it: its
+// request to the bridge comes before the engine's, and ends after it.
+GtkWidget* WebKitEngine::OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
   auto* engine = static_cast<WebKitEngine*>(self);
   if (!engine->events_) return nullptr;
+  if (!webkit_navigation_action_is_user_gesture(action) && !topFrameOpens) return nullptr;
   auto* target = dynamic_cast<WebKitEngine*>(engine->events_->WebBrowser1NewWindow2());
   return target ? target->Widget() : nullptr;
 }
@@ -232,8 +238,47 @@ void WebKitEngine::OnReadyToShow(WebKitWebView*, gpointer self) {
   if (engine->events_) engine->events_->WebBrowser1BeforeNavigate2();
 }
 
-void WebKitEngine::OnCloseMessage(WebKitUserContentManager*, JSCValue*, gpointer self) {
-  OnClose(nullptr, self);
+// The document asking is the one shown, or one that is leaving: only what
+// the stack's own documents ask is done, and a close only by the document
+// of the origin its window shows (the form decides whether that may close).
+void WebKitEngine::OnTopFrameRequest(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer self) {
+  auto* engine = static_cast<WebKitEngine*>(self);
+  const TTopFrameRequest request = ReadTopFrameRequest(message);
+  const bool stackPage = engine->IsStackPage(request.page);
+  switch (request.kind) {
+    case TTopFrameRequest::kClose:
+      // Closing may free the window's engine: not while going through them.
+      if (const auto window = std::find_if(Engines().begin(), Engines().end(),
+                                           [&](WebKitEngine* each) { return each->id_ == request.view; });
+          window != Engines().end() && SameOrigin(request.page, (*window)->LocationURL()))
+        OnClose(nullptr, *window);
+      break;
+    case TTopFrameRequest::kOpenBegin:
+      topFrameOpens = stackPage;
+      break;
+    case TTopFrameRequest::kOpenEnd:
+      topFrameOpens = false;
+      break;
+    case TTopFrameRequest::kCopy:
+      if (stackPage) gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), request.text.c_str(), -1);
+      break;
+    case TTopFrameRequest::kReady:
+      // Which window's document it is is not known yet: each is told again.
+      for (WebKitEngine* window : Engines()) window->TellTopFrame();
+      break;
+    case TTopFrameRequest::kNone:
+      break;
+  }
+}
+
+void WebKitEngine::TellTopFrame() {
+  const std::string page = LocationURL();
+  ::TellTopFrame(view_, id_, IsStackPage(page) ? page : "");
+}
+
+// The stack's page shown keeps the clipboard's text, for its pastes.
+void WebKitEngine::OnClipboardChange(GtkClipboard*, GdkEvent*, gpointer self) {
+  static_cast<WebKitEngine*>(self)->TellTopFrame();
 }
 
 void WebKitEngine::OnClose(WebKitWebView*, gpointer self) {

@@ -42,7 +42,8 @@ class WebKitEngine : public BrowserEngine {
   static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self);
   static void OnReadyToShow(WebKitWebView*, gpointer self);
   static void OnClose(WebKitWebView*, gpointer self);
-  static void OnCloseMessage(WebKitUserContentManager*, JSCValue*, gpointer self);
+  static void OnTopFrameRequest(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer self);
+  static void OnClipboardChange(GtkClipboard*, GdkEvent*, gpointer self);
   static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
   static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self);
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
@@ -55,6 +56,9 @@ class WebKitEngine : public BrowserEngine {
   void CommandStates();
   bool IsStackPage(const std::string& address) const;
   void GrantPrivileges(bool granted);
+  // Tells the top document its window's number and, on a page of the
+  // stack's, the clipboard's text.
+  void TellTopFrame();
 
   // A download of this view's pages, from its start to its end.
   struct TDownload {
@@ -73,5 +77,8 @@ class WebKitEngine : public BrowserEngine {
   bool silent_ = false;
   // The page shown is one of the stack's, or there is none yet.
   bool stackPageShown_ = true;
+  int id_ = 0;  // the window's number, as its top frame names it
+  // Kept while the engine lives: the program's last window may go after the display.
+  GtkClipboard* clipboard_ = GTK_CLIPBOARD(g_object_ref(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)));
   std::map<WebKitDownload*, TDownload> downloads_;
 };
