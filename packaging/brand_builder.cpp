@@ -14,12 +14,11 @@
 #include "util/hi_error.h"
 #include "util/icon_file.h"
 #include "util/platform.h"
+#include "util/utf8_path.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path U8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 std::string Join(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() == platform::kPathDelim) return folder + name;

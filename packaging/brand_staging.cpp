@@ -6,17 +6,11 @@
 #include "util/hi.h"
 #include "util/hi_error.h"
 #include "util/platform.h"
+#include "util/utf8_path.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path U8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 // What a copy consists of, as the user is told it. It moves into place in
 // the reverse order, the program file last, so a file named like the

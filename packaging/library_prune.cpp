@@ -6,17 +6,11 @@
 
 #include "util/elf_needed.h"
 #include "util/hi.h"
+#include "util/utf8_path.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path U8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 // Links to folders are followed, so a tree assembled from links still counts
 // what they hold; a loop of links ends at this depth.
