@@ -30,6 +30,11 @@ function message_file(string $mailbox, string $name): ?string
 
 function decoded_header(string $value): string
 {
+    // A header without encoded words is shown as it came: PHP's mail() passes
+    // a UTF-8 subject on unencoded, which the decoder would take for ASCII and cut.
+    if (!str_contains($value, '=?')) {
+        return $value;
+    }
     if (function_exists('iconv_mime_decode')) {
         $decoded = @iconv_mime_decode($value, ICONV_MIME_DECODE_CONTINUE_ON_ERROR, 'UTF-8');
         if ($decoded !== false) {
