@@ -80,6 +80,8 @@ TEST_F(StackMailTest, MailFromAPageIsKeptWholeInTheMailboxAcrossRuns) {
   EXPECT_NE(list.find("2 messages"), std::string::npos) << list;
   EXPECT_NE(list.find("Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln"), std::string::npos) << list;
   EXPECT_NE(list.find("Gr\xc3\xbc\xc3\x9f" "e unencoded"), std::string::npos) << list;
+  const std::string home = HttpGet(port, "/");
+  EXPECT_NE(home.find("<a href=\"/lodestack/mail/\">Mail</a>: 2 messages"), std::string::npos) << home;
   const std::string name = Messages(tree).back();
   EXPECT_LT(list.find(name), list.find(names[0])) << list;
   const std::string open = HttpGet(port, "/lodestack/mail/?m=" + name);

@@ -78,6 +78,11 @@ $dbLog = $db['state'] === 'failed' && $localClient ? databaseLogLines(8) : [];
 $extensions = get_loaded_extensions();
 natcasesort($extensions);
 $hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
+
+// The messages PHP sent, kept by the stack's mail program: like the
+// database, they are this computer's to see.
+$mailbox = $localClient ? (string) get_cfg_var('lodestack.mailbox') : '';
+$mailCount = $mailbox !== '' && is_dir($mailbox) ? count(glob($mailbox . '/*.eml') ?: []) : null;
 ?><!DOCTYPE html>
 <html lang="en">
 <head>
@@ -144,6 +149,9 @@ $hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
     <ul>
       <?php if ($hasPhpMyAdmin): ?>
       <li><a href="phpmyadmin/">phpMyAdmin</a>: manage the databases</li>
+      <?php endif; ?>
+      <?php if ($mailCount !== null): ?>
+      <li><a href="/lodestack/mail/">Mail</a>: <?= $mailCount === 1 ? '1 message' : h((string) $mailCount) . ' messages' ?> that PHP sent</li>
       <?php endif; ?>
       <li><a href="help/">Help</a>: the folders of the stack, the database, the tray menu</li>
     </ul>
