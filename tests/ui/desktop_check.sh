@@ -52,6 +52,8 @@ make_tree() {  # make_tree <folder> <Config.ini text>
   cp -a "$shared/bin/Apache" "$tree/bin/Apache"
   ln -s "$shared/bin/php" "$tree/bin/php"
   ln -s "$shared/bin/mysql" "$tree/bin/mysql"
+  # The stack's own pages hold the rule phpMyAdmin's gate asks.
+  ln -s "$shared/bin/pages" "$tree/bin/pages"
   cp "$shared/bin/Favorites.ini" "$tree/bin/"
   cp "$shared/www/index.php" "$tree/www/"
   cp -a "$shared/data" "$tree/data"
