@@ -84,7 +84,12 @@ Options ParseArguments(const std::vector<std::string>& args, std::string& error)
     // The whole input is the message: a line with a lone dot never ends it,
     // so -i (and its older spellings) changes nothing.
     else if (arg == "-i" || arg == "-oi" || arg == "-odi" || arg == "-odb") continue;
-    else if (arg.rfind("--mailbox", 0) == 0) options.mailbox = value("--mailbox");
+    // The launcher names the mailbox first; a later one comes from what an
+    // application passed along (a sender "x --mailbox=..."), and would move the mail.
+    else if (arg.rfind("--mailbox", 0) == 0) {
+      const std::string folder = value("--mailbox");
+      if (options.mailbox.empty()) options.mailbox = folder;
+    }
     else if (arg.rfind("-f", 0) == 0) options.sender = value("-f");
     else if (arg.rfind("-r", 0) == 0) options.sender = value("-r");
     // Options of other mail programs that PHP applications pass along
@@ -95,6 +100,10 @@ Options ParseArguments(const std::vector<std::string>& args, std::string& error)
     if (!error.empty()) return options;
   }
   if (options.mailbox.empty()) error = "no mailbox folder given (--mailbox FOLDER)";
+  // An address is one line of the stored envelope and one word to the relay.
+  for (const std::string& address : options.recipients)
+    if (address.find_first_of("\r\n") != std::string::npos) error = "an address holds a line break";
+  if (options.sender.find_first_of("\r\n<>") != std::string::npos) error = "the sender address is not one";
   return options;
 }
 

@@ -44,9 +44,14 @@ std::string WhyApacheCannotName(const std::string& folder) {
   return folder.find("${") == std::string::npos ? std::string() : "its name holds \"${\"";
 }
 
-// The mail program and the mailbox have short paths, which hold no blank.
+// The mail program and the mailbox have short paths, which hold no blank
+// where the volume keeps short names; where it does not, the long path is
+// quoted, as PHP hands the command to cmd.exe.
 std::string MailCommand(const std::string& sendmail, const std::string& mailbox) {
-  return sendmail + " -t --mailbox=" + mailbox;
+  const auto word = [](const std::string& text) {
+    return text.find_first_of(" \t") == std::string::npos ? text : QuoteArgument(text);
+  };
+  return word(sendmail) + " -t " + word("--mailbox=" + mailbox);
 }
 
 // The web server runs as the launcher's own user.

@@ -107,6 +107,12 @@ TEST(MessageRules, RecipientsComeFromToCcAndBccOnceEachAndTheCommandLine) {
   EXPECT_EQ(error, "unknown option -x");
   mail::ParseArguments({"-t"}, error);
   EXPECT_NE(error.find("no mailbox"), std::string::npos);
+  // What an application passes along cannot move the mailbox or add envelope lines.
+  options = mail::ParseArguments({"-t", "--mailbox=/m", "-f", "x@y", "--mailbox=/www"}, error);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(options.mailbox, "/m");
+  mail::ParseArguments({"-t", "--mailbox=/m", "-fx@y\nX-Forged: 1"}, error);
+  EXPECT_NE(error, "");
 }
 
 TEST(MessageRules, AMalformedHeaderSaysNothingAndHidesNothingAfterIt) {

@@ -82,7 +82,9 @@ $hasPhpMyAdmin = $localClient && is_file(__DIR__ . '/phpmyadmin/index.php');
 // The messages PHP sent, kept by the stack's mail program: like the
 // database, they are this computer's to see.
 $mailbox = $localClient ? (string) get_cfg_var('lodestack.mailbox') : '';
-$mailCount = $mailbox !== '' && is_dir($mailbox) ? count(glob($mailbox . '/*.eml') ?: []) : null;
+$mailCount = $mailbox !== '' && is_dir($mailbox)
+    ? count(preg_grep('/^[0-9]{8}-[0-9]{6}-[0-9]{3}-[0-9]+-[0-9]+\.eml$/D', scandir($mailbox) ?: []))
+    : null;
 ?><!DOCTYPE html>
 <html lang="en">
 <head>

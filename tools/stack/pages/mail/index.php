@@ -180,7 +180,11 @@ if ($file !== null && (isset($_GET['part']) || isset($_GET['cid']) || isset($_GE
         if ((isset($_GET['part']) && (string) $index === $_GET['part'])
             || (isset($_GET['cid']) && $part['cid'] !== '' && $part['cid'] === $_GET['cid'])) {
             $name = safe_name($part['name']);
-            header('Content-Type: ' . (isset($_GET['cid']) && str_starts_with($part['type'], 'image/') ? $part['type'] : 'application/octet-stream'));
+            // A part is the sender's: it runs nothing in the stack's own
+            // origin, and an image that can hold scripts (SVG) is no picture here.
+            header("Content-Security-Policy: default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; sandbox");
+            $picture = isset($_GET['cid']) && str_starts_with($part['type'], 'image/') && !str_contains($part['type'], 'svg');
+            header('Content-Type: ' . ($picture ? $part['type'] : 'application/octet-stream'));
             header('Content-Disposition: ' . (isset($_GET['cid']) ? 'inline' : 'attachment')
                 . '; filename="' . preg_replace('/[^\x20-\x7e]/', '_', $name) . '"; filename*=UTF-8\'\'' . rawurlencode($name));
             echo $part['bytes'];
