@@ -402,10 +402,12 @@ TEST_F(BrandBuild, AFileThatCannotBeReadEndsTheBuildNamingIt) {
 TEST_F(BrandBuild, AFullOrUnwritableOutputEndsTheBuildSayingSo) {
   const std::string out = Path("out");
   if (test::RunningAsRoot()) {
-    // Room for the program file and its patches, not for the site.
-    const SmallFileSystem small(out, 2 * fs::file_size(test::U8Path(program_)) / 1000000 + 8);
+    // Room for the program file and its patches, not for the site, which
+    // alone is larger than the whole file system (whatever the order of the copy).
+    const std::size_t megabytes = 2 * fs::file_size(test::U8Path(program_)) / 1000000 + 8;
+    const SmallFileSystem small(out, megabytes);
     if (!small.mounted()) GTEST_SKIP() << "this system cannot mount a tmpfs here";
-    test::WriteFile(tree_ + "/www/big.bin", std::string(64 << 20, 'b'));
+    test::WriteFile(tree_ + "/www/big.bin", std::string((megabytes + 1) << 20, 'b'));
     const std::string box = Rebrand({"outputdir=" + out})["box"];
     ExpectOneFailureAndNothingHalfMade(box, "Unable to copy " + tree_ + "/www/big.bin", out);
     EXPECT_NE(box.find("No space left on device"), std::string::npos) << box;
