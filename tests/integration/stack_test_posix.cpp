@@ -191,6 +191,15 @@ pid_t DatabaseServerOf(const Tree& tree) {
   return found.empty() ? 0 : static_cast<pid_t>(found.front());
 }
 
+// Kills the launcher while its database server is held up (SIGSTOP), as
+// though that server were still stopping; its id, or 0 when it has none.
+pid_t KillLeavingItsDatabaseServerStopping(Launcher& killed, const Tree& tree) {
+  const pid_t stopping = DatabaseServerOf(tree);
+  if (stopping > 0) kill(stopping, SIGSTOP);
+  killed.Stop(SIGKILL);
+  return stopping;
+}
+
 // Started again while the database server of a killed run is still
 // stopping (held up here by a SIGSTOP), the launcher waits for it rather
 // than fail on the data it holds.
@@ -204,10 +213,8 @@ TEST_F(StackTest, AStartRightAfterAKilledRunWaitsForItsDatabaseServer) {
     ASSERT_GT(port, 0) << killed.Output();
     PageOnceTheDatabaseAnswers(port);
     ASSERT_NE(HttpGet(port, "/rows.php?add=kept").find("note:kept"), std::string::npos);
-    stopping = DatabaseServerOf(tree);
+    stopping = KillLeavingItsDatabaseServerStopping(killed, tree);
     ASSERT_GT(stopping, 0);
-    kill(stopping, SIGSTOP);
-    killed.Stop(SIGKILL);
   }
   Launcher again(tree.program(), temp_.path());
   std::this_thread::sleep_for(2s);
@@ -509,10 +516,8 @@ TEST_F(StackTest, AQuitDuringTheWaitForAnEarlierRunEndsTheStartWithinASecond) {
   {
     Launcher killed(tree.program(), temp_.path());
     ASSERT_GT(killed.WaitForHome(), 0) << killed.Output();
-    stopping = DatabaseServerOf(tree);
+    stopping = KillLeavingItsDatabaseServerStopping(killed, tree);
     ASSERT_GT(stopping, 0);
-    kill(stopping, SIGSTOP);
-    killed.Stop(SIGKILL);
   }
   Launcher again(tree.program(), temp_.path());
   std::this_thread::sleep_for(2s);
