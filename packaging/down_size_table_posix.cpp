@@ -1,7 +1,7 @@
 // The Linux folder tree: Debian's servers, PHP's shared extensions as
-// bin/php/ext/<name>.so. Windows-only libraries (libmysql, sendmail,
-// libmcrypt, libmhash, magic.mime, the OpenSSL pair) have no row here: the
-// system provides what they did.
+// bin/php/ext/<name>.so. Windows-only libraries (libmysql, libmcrypt,
+// libmhash, magic.mime, the OpenSSL pair) have no row here: the system
+// provides what they did. The mail program is the tree's own on both.
 #include "packaging/down_size_table.h"
 
 namespace {
@@ -11,6 +11,7 @@ using A = TDownSizeAction;
 constexpr char kExtDir[] = "bin/php/ext";
 
 A Folder(const char* path) { return {A::kDeleteFolder, path, ""}; }
+A File(const char* path) { return {A::kDeleteFile, path, ""}; }
 A Ext(const char* name) { return {A::kDeleteFile, std::string(kExtDir) + "/" + name, ""}; }
 A Favorite(const char* section, const char* key) { return {A::kRemoveFavorite, section, key}; }
 
@@ -31,7 +32,7 @@ TDownSizeTable MakeTable() {
       ExtRow(6, "gd.so"),
       // EXIF goes with Multibyte, as it does on Windows.
       ExtRow(7, "mbstring.so", {Ext("mbstring.so"), Ext("exif.so")}),
-      ExtRow(8, "imap.so"),
+      ExtRow(8, "imap.so", {Ext("imap.so"), File("bin/Apache/sendmail"), File("bin/Apache/sendmail.ini")}),
       ExtRow(9, "curl.so"),
       ExtRow(10, "mcrypt.so"),
       ExtRow(11, "mhash.so"),

@@ -179,16 +179,18 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
   server_files::WritePhpIniExtras(file, phpDir, mySqlPort, folder);
   THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
   try {
-    const std::string sendmail =
-        THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));
-    // Without the tree's mail program PHP keeps its own default: a command
-    // of just " -t" would make every mail() fail.
-    if (!sendmail.empty()) {
-      const std::string mailbox = MailboxFolder();
-      THi::WriteIniValue(file, "mail function", "sendmail_path",
-                         PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
-      THi::WriteIniValue(file, "Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
-    }
+    const std::string expanded = THi::ExpandPath(binDir + sep + server_files::kSendmail);
+    const std::string shortPath = THi::GetShortPath(expanded);
+    // Without the tree's mail program (Down Size removed it) the command
+    // still names it: mail() then fails, and the shell's "not found" names
+    // what is missing, instead of PHP's own default handing the message to
+    // a mail server of this machine, which would send it for real.
+    const std::string sendmail = shortPath.empty() ? expanded : shortPath;
+    const std::string mailbox = MailboxFolder();
+    THi::WriteIniValue(file, "mail function", "sendmail_path",
+                       PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
+    // The pages show the kept messages either way.
+    THi::WriteIniValue(file, "Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
   } catch (const std::exception&) {
   }
   return file;

@@ -73,6 +73,20 @@ TEST_F(DownSizeWorkerTest, AnyFlagButZeroChoosesAndMultibyteTakesExifAlong) {
   EXPECT_EQ(restarts_, std::vector<std::string>{run_.programFile});
 }
 
+TEST_F(DownSizeWorkerTest, ImapTakesTheMailProgramAndItsSettingsButNotTheKeptMail) {
+  fs::create_directories(Path("bin/Apache"));
+  fs::create_directories(Path("mail"));
+  for (const char* file : {"bin/Apache/sendmail", "bin/Apache/sendmail.ini", "bin/Apache/Apache",
+                           "bin/php/ext/imap.so", "mail/20260101-000000-000-1-0.eml"})
+    test::WriteFile(Path(file), "x");
+  Run({8});
+  EXPECT_FALSE(Exists("bin/php/ext/imap.so"));
+  EXPECT_FALSE(Exists("bin/Apache/sendmail"));
+  EXPECT_FALSE(Exists("bin/Apache/sendmail.ini"));
+  EXPECT_TRUE(Exists("bin/Apache/Apache"));
+  EXPECT_TRUE(Exists("mail/20260101-000000-000-1-0.eml"));
+}
+
 TEST_F(DownSizeWorkerTest, MySqlTakesItsDataAndFavoriteAndPdoStaysWhileADriverIs) {
   Run({2});
   EXPECT_FALSE(Exists("data"));

@@ -85,6 +85,10 @@ $mailbox = $localClient ? (string) get_cfg_var('lodestack.mailbox') : '';
 $mailCount = $mailbox !== '' && is_dir($mailbox)
     ? count(preg_grep('/^[0-9]{8}-[0-9]{6}-[0-9]{3}-[0-9]+-[0-9]+\.eml$/D', scandir($mailbox) ?: []))
     : null;
+// Down Size can take the mail program away; the kept messages stay.
+$mailProgram = dirname((string) get_cfg_var('lodestack.pages')) . '/Apache/'
+    . (PHP_OS_FAMILY === 'Windows' ? 'sendmail.exe' : 'sendmail');
+$noMailProgram = $mailCount !== null && !is_file($mailProgram);
 ?><!DOCTYPE html>
 <html lang="en">
 <head>
@@ -153,7 +157,7 @@ $mailCount = $mailbox !== '' && is_dir($mailbox)
       <li><a href="phpmyadmin/">phpMyAdmin</a>: manage the databases</li>
       <?php endif; ?>
       <?php if ($mailCount !== null): ?>
-      <li><a href="/lodestack/mail/">Mail</a>: <?= $mailCount === 1 ? '1 message' : h((string) $mailCount) . ' messages' ?> that PHP sent</li>
+      <li><a href="/lodestack/mail/">Mail</a>: <?= $mailCount === 1 ? '1 message' : h((string) $mailCount) . ' messages' ?> that PHP sent<?php if ($noMailProgram): ?>; no mail program is installed, so PHP's mail() cannot send<?php endif; ?></li>
       <?php endif; ?>
       <li><a href="help/">Help</a>: the folders of the stack, the database, the tray menu</li>
     </ul>
