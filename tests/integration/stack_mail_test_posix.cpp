@@ -9,6 +9,8 @@
 namespace stack_test {
 namespace {
 
+namespace fs = std::filesystem;
+
 class StackMailTest : public test::TempFolderTest {
  protected:
   void SetUp() override {
@@ -117,6 +119,84 @@ TEST_F(StackMailTest, MailIsDeliveredFromAnyFolderName) {
     EXPECT_EQ(run.WaitForExit(), 0) << run.Output();
     EXPECT_EQ(Messages(tree).size(), 1u);
   }
+}
+
+TEST_F(StackMailTest, AnInlineImageOfAMessageIsServedToItsHtmlPart) {
+  Tree tree(temp_, "inline", {.withDatabase = false, .config = ConfigWith("20130")});
+  test::WriteFile(tree.root() + "/www/inline.php", R"php(<?php
+$png = 'iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAIAAAD91JpzAAAAEElEQVR4nGP4z8AARAwQCgAf7gP9i18U1AAAAABJRU5ErkJggg==';
+$body = "--rel\r\nContent-Type: text/html; charset=UTF-8\r\n\r\n<p>Logo: <img src=\"cid:logo@site.example\"></p>\r\n"
+  . "--rel\r\nContent-Type: image/png\r\nContent-ID: <logo@site.example>\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+  . chunk_split($png) . "--rel--\r\n";
+echo mail('jane@example.org', 'With a logo', $body, "From: site@example.org\r\nMIME-Version: 1.0\r\n"
+  . "Content-Type: multipart/related; boundary=\"rel\"") ? 'sent' : 'failed';
+)php");
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  ASSERT_EQ(Body(HttpGet(port, "/inline.php")), "sent");
+  const std::vector<std::string> names = Messages(tree);
+  ASSERT_EQ(names.size(), 1u);
+  const std::string page = "/lodestack/mail/?m=" + names[0];
+  // The HTML part asks this page for its image, which the part's own rules allow.
+  const std::string html = HttpGet(port, page + "&html=1");
+  EXPECT_NE(html.find("<img src=\"?m=" + names[0] + "&amp;cid=logo%40site.example\">"), std::string::npos) << html;
+  EXPECT_NE(html.find("img-src 'self'"), std::string::npos) << html;
+  const std::string image = HttpGet(port, page + "&cid=logo%40site.example");
+  EXPECT_NE(image.find("Content-Type: image/png\r\n"), std::string::npos) << image;
+  EXPECT_EQ(Body(image).substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(Body(image).size(), 73u);
+  // An image named by no part of this message is not found.
+  EXPECT_NE(HttpGet(port, page + "&cid=other%40site.example").find(" 404 "), std::string::npos);
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+}
+
+TEST_F(StackMailTest, WithoutTheMailProgramThePagesSaySoAndMailFailsKeepingTheOldMail) {
+  Tree tree(temp_, "no mail program", {.withDatabase = false, .config = ConfigWith("20131")});
+  WriteMailPage(tree);
+  // What Down Size's IMAP row takes away; the mail already kept stays.
+  fs::remove(tree.root() + "/bin/Apache/sendmail");
+  fs::create_directories(tree.root() + "/mail");
+  const std::string kept = "20260101-120000-000-1-0.eml";
+  test::WriteFile(tree.root() + "/mail/" + kept, "From: a@example.org\nTo: b@example.org\nSubject: Kept\n\nOld\n");
+  Launcher launcher(tree.program(), temp_.path());
+  const int port = launcher.WaitForHome();
+  ASSERT_GT(port, 0) << launcher.Output();
+  EXPECT_EQ(Body(HttpGet(port, "/send.php")), "failed");
+  EXPECT_EQ(Messages(tree), std::vector<std::string>{kept});
+  const std::string list = HttpGet(port, "/lodestack/mail/");
+  EXPECT_NE(list.find("No mail program is installed: PHP's mail() cannot send."), std::string::npos) << list;
+  EXPECT_NE(list.find("1 message in"), std::string::npos) << list;
+  EXPECT_NE(list.find(">Kept<"), std::string::npos) << list;
+  const std::string home = HttpGet(port, "/");
+  EXPECT_NE(home.find("1 message that PHP sent; no mail program is installed, so PHP's mail() cannot send"),
+            std::string::npos) << home;
+  EXPECT_EQ(launcher.Stop(SIGTERM), 0);
+}
+
+// As from a CD or any read-only medium: the program folder cannot be written.
+TEST_F(StackMailTest, AReadOnlyProgramFolderKeepsTheMailInTheWorkFolderForTheRun) {
+  if (!test::RunningAsRoot()) SKIP_FOR_MISSING_TOOL("only root can mount the tree read-only");
+  Tree tree(temp_, "read only", {.withDatabase = false, .config = ConfigWith("20132")});
+  WriteMailPage(tree);
+  const std::string root = tree.root();
+  // The tree mounted read-only in a mount namespace of its own; the shell
+  // then becomes the program, which Ctrl+C reaches as it would at a terminal.
+  TerminalRun run(root, {"/usr/bin/unshare", "--mount", "/bin/sh", "-c",
+                         "mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && exec ./lodestack", root});
+  const int port = run.WaitForHome();
+  ASSERT_GT(port, 0) << run.Output();
+  EXPECT_EQ(Body(HttpGet(port, "/send.php")), "sent");
+  const std::string mailbox = tree.WorkDir() + "/mail";
+  EXPECT_EQ(THi::ListFiles(mailbox).size(), 1u);
+  EXPECT_FALSE(fs::exists(root + "/mail"));
+  const std::string list = HttpGet(port, "/lodestack/mail/");
+  EXPECT_NE(list.find("1 message in " + mailbox), std::string::npos) << list;
+  EXPECT_NE(list.find("Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln"), std::string::npos) << list;
+  EXPECT_NE(HttpGet(port, "/").find("<a href=\"/lodestack/mail/\">Mail</a>: 1 message"), std::string::npos);
+  run.Type("\x03");
+  EXPECT_EQ(run.WaitForExit(), 0) << run.Output();
+  EXPECT_FALSE(fs::exists(mailbox));
 }
 
 }  // namespace
