@@ -121,7 +121,7 @@ TEST_F(StackMailTest, MailIsDeliveredFromAnyFolderName) {
   }
 }
 
-TEST_F(StackMailTest, AnInlineImageOfAMessageIsServedToItsHtmlPart) {
+TEST_F(StackMailTest, AnInlineImageOfAMessageShowsInItsHtmlPart) {
   Tree tree(temp_, "inline", {.withDatabase = false, .config = ConfigWith("20130")});
   test::WriteFile(tree.root() + "/www/inline.php", R"php(<?php
 $png = 'iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAIAAAD91JpzAAAAEElEQVR4nGP4z8AARAwQCgAf7gP9i18U1AAAAABJRU5ErkJggg==';
@@ -138,10 +138,13 @@ echo mail('jane@example.org', 'With a logo', $body, "From: site@example.org\r\nM
   const std::vector<std::string> names = Messages(tree);
   ASSERT_EQ(names.size(), 1u);
   const std::string page = "/lodestack/mail/?m=" + names[0];
-  // The HTML part asks this page for its image, which the part's own rules allow.
+  // The HTML part carries its picture, which the part's own rules allow.
   const std::string html = HttpGet(port, page + "&html=1");
-  EXPECT_NE(html.find("<img src=\"?m=" + names[0] + "&amp;cid=logo%40site.example\">"), std::string::npos) << html;
-  EXPECT_NE(html.find("img-src 'self'"), std::string::npos) << html;
+  EXPECT_NE(html.find("<img src=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAIAAAD91JpzAAAAEElEQVR4"
+                      "nGP4z8AARAwQCgAf7gP9i18U1AAAAABJRU5ErkJggg==\">"),
+            std::string::npos) << html;
+  EXPECT_NE(html.find("img-src 'self' data:"), std::string::npos) << html;
+  // And the page serves it as a picture too, under its Content-ID.
   const std::string image = HttpGet(port, page + "&cid=logo%40site.example");
   EXPECT_NE(image.find("Content-Type: image/png\r\n"), std::string::npos) << image;
   EXPECT_EQ(Body(image).substr(0, 8), "\x89PNG\r\n\x1a\n");

@@ -125,6 +125,23 @@ function leaves(string $raw, int $depth = 0): array
     ]];
 }
 
+// A picture a page may show: an image that holds no script (SVG can).
+function is_picture(string $type): bool
+{
+    return preg_match('~^image/[a-z0-9.+-]+$~D', $type) === 1 && !str_contains($type, 'svg');
+}
+
+// Web addresses in escaped text as links: a reset or confirmation mail is
+// read to be followed. Only http and https, and never the punctuation that
+// ends a sentence.
+function linked(string $escaped): string
+{
+    return preg_replace_callback('~\bhttps?://(?:(?!&quot;|&#039;|&lt;|&gt;)[^\s<>"\'])+~i', function (array $m): string {
+        $url = rtrim($m[0], '.,;:!?)');
+        return '<a href="' . $url . '" rel="noreferrer">' . $url . '</a>' . substr($m[0], strlen($url));
+    }, $escaped);
+}
+
 // A file name that stays a name: no folders, no control characters.
 function safe_name(string $name): string
 {
@@ -162,15 +179,22 @@ if ($file !== null && (isset($_GET['part']) || isset($_GET['cid']) || isset($_GE
     $parts = leaves((string) file_get_contents($file));
     header('X-Content-Type-Options: nosniff');
     if (isset($_GET['html'])) {
-        // The message's HTML: no script, nothing from elsewhere; its own
-        // images (cid:) come from this page.
+        // The message's HTML: no script, nothing from elsewhere. Its own
+        // pictures (cid:) come inside it: the frame runs in an origin of its
+        // own, which the engines do not count as this page's.
         header("Content-Security-Policy: default-src 'none'; img-src 'self' data:; style-src 'unsafe-inline'; sandbox");
         header('Content-Type: text/html; charset=utf-8');
+        $pictures = [];
+        foreach ($parts as $part) {
+            if ($part['cid'] !== '' && is_picture($part['type'])) {
+                $pictures[$part['cid']] = 'data:' . $part['type'] . ';base64,' . base64_encode($part['bytes']);
+            }
+        }
         foreach ($parts as $part) {
             if ($part['type'] === 'text/html' && !$part['attachment']) {
                 $link = '?m=' . rawurlencode(basename($file)) . '&cid=';
                 echo preg_replace_callback('/cid:([^"\'\s)>]+)/i',
-                    fn($m) => h($link . rawurlencode(rawurldecode($m[1]))), $part['bytes']);
+                    fn($m) => $pictures[rawurldecode($m[1])] ?? h($link . rawurlencode(rawurldecode($m[1]))), $part['bytes']);
                 break;
             }
         }
@@ -183,7 +207,7 @@ if ($file !== null && (isset($_GET['part']) || isset($_GET['cid']) || isset($_GE
             // A part is the sender's: it runs nothing in the stack's own
             // origin, and an image that can hold scripts (SVG) is no picture here.
             header("Content-Security-Policy: default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; sandbox");
-            $picture = isset($_GET['cid']) && str_starts_with($part['type'], 'image/') && !str_contains($part['type'], 'svg');
+            $picture = isset($_GET['cid']) && is_picture($part['type']);
             header('Content-Type: ' . ($picture ? $part['type'] : 'application/octet-stream'));
             header('Content-Disposition: ' . (isset($_GET['cid']) ? 'inline' : 'attachment')
                 . '; filename="' . preg_replace('/[^\x20-\x7e]/', '_', $name) . '"; filename*=UTF-8\'\'' . rawurlencode($name));
@@ -218,7 +242,7 @@ pre{white-space:pre-wrap;background:#f6f6f6;padding:.6em}iframe{width:100%;heigh
     if ($part['attachment']): ?>
 <p>Attachment: <a href="?m=<?= h(rawurlencode($name)) ?>&amp;part=<?= $index ?>"><?= h(safe_name($part['name'])) ?></a> (<?= strlen($part['bytes']) ?> bytes)</p>
 <?php elseif ($part['type'] === 'text/plain'): ?>
-<pre><?= h($part['bytes']) ?></pre>
+<pre><?= linked(h($part['bytes'])) ?></pre>
 <?php elseif ($part['type'] === 'text/html'): ?>
 <iframe sandbox title="HTML part" src="?m=<?= h(rawurlencode($name)) ?>&amp;html=1"></iframe>
 <?php endif; endforeach; ?>
