@@ -286,9 +286,14 @@ void WebKitEngine::OnClose(WebKitWebView*, gpointer self) {
   if (engine->events_) engine->events_->WebBrowser1Close();
 }
 
-// Silent: alerts, confirmations and prompts show nothing and take their default.
-gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self) {
-  return static_cast<WebKitEngine*>(self)->silent_;
+// Silent: alerts, confirmations and prompts show nothing and take their
+// default. A page that asks before it is left (a form not yet saved) is
+// left: the user asked to go, and no question would ever let the window go.
+gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer self) {
+  if (!static_cast<WebKitEngine*>(self)->silent_) return FALSE;
+  if (webkit_script_dialog_get_dialog_type(dialog) == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM)
+    webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+  return TRUE;
 }
 
 gboolean WebKitEngine::OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer self) {
