@@ -15,6 +15,11 @@ make_tree() {
     cp "$shared/bin/Favorites.ini" "$dest/bin/" &&
     cp -r "$shared/bin/pages" "$dest/bin/pages" &&
     cp "$shared/www/index.php" "$dest/www/" || return 1
+  # The tree's libraries, the window's module and Composer, read only.
+  local part
+  for part in lib desktop composer; do
+    [ ! -e "$shared/bin/$part" ] || ln -s "$shared/bin/$part" "$dest/bin/$part" || return 1
+  done
   if [ "$database" = db ]; then
     ln -s "$shared/bin/mysql" "$dest/bin/mysql" && cp -r "$shared/data" "$dest/data" || return 1
   fi
