@@ -222,13 +222,16 @@ TOutcome Restore(const TTools& tools, const std::string& file, const std::string
                       "; the state before is in " + safetyFile;
     return outcome;
   }
-  // Back to where it was: what the load made anew goes, the rest comes back whole.
-  std::string drops;
-  for (const std::string& name : contents.databases)
+  // Back to where it was: every database the load made anew goes (whatever
+  // statement made it), the rest comes back whole from the safety backup.
+  std::vector<std::string> after;
+  std::string drops, output, dropFailure;
+  if (!ListDatabases(tools, after, dropFailure)) after = contents.databases;
+  for (const std::string& name : after)
     if (std::find(before.begin(), before.end(), name) == before.end())
       drops += "DROP DATABASE IF EXISTS " + Quoted(name) + ";";
-  std::string output, dropFailure;
   if (!drops.empty() && !Query(tools, drops, output, dropFailure)) dropFailure = " (" + dropFailure + ")";
+  else dropFailure.clear();
   const std::string rollBack = Load(tools, safetyFile, nullptr);
   outcome.message = "The restore failed: " + failure + ". ";
   outcome.message += rollBack.empty() && dropFailure.empty()
