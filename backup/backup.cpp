@@ -52,8 +52,9 @@ std::string Quoted(const std::string& name) {
   return quoted + "`";
 }
 
-// Feeds a backup file to the client; the empty text, or why it failed.
-std::string Load(const TTools& tools, const std::string& file, const TProgress& progress) {
+}  // namespace
+
+std::string LoadBackup(const TTools& tools, const std::string& file, const TProgress& progress) {
   TPipedChild child;
   std::string reason;
   // Binary mode: a dump's blobs and strings may hold any byte.
@@ -78,7 +79,6 @@ std::string Load(const TTools& tools, const std::string& file, const TProgress& 
   return {};
 }
 
-}  // namespace
 
 bool ListDatabases(const TTools& tools, std::vector<std::string>& names, std::string& reason) {
   std::string output;
@@ -214,7 +214,7 @@ TOutcome Restore(const TTools& tools, const std::string& file, const std::string
                       safety.message.substr(safety.message.find(':') + 2);
     return outcome;
   }
-  const std::string failure = Load(tools, file, progress);
+  const std::string failure = LoadBackup(tools, file, progress);
   if (failure.empty()) {
     outcome.ok = true;
     outcome.databases = static_cast<int>(contents.databases.size());
@@ -232,7 +232,7 @@ TOutcome Restore(const TTools& tools, const std::string& file, const std::string
       drops += "DROP DATABASE IF EXISTS " + Quoted(name) + ";";
   if (!drops.empty() && !Query(tools, drops, output, dropFailure)) dropFailure = " (" + dropFailure + ")";
   else dropFailure.clear();
-  const std::string rollBack = Load(tools, safetyFile, nullptr);
+  const std::string rollBack = LoadBackup(tools, safetyFile, nullptr);
   outcome.message = "The restore failed: " + failure + ". ";
   outcome.message += rollBack.empty() && dropFailure.empty()
                          ? "The database is as it was before the restore."

@@ -43,6 +43,10 @@ struct TContents {
 };
 TContents Inspect(const std::string& file);
 
+// Feeds a backup file to the client as it is: the load step of a restore,
+// without its checks and safety backup. The empty text, or why it failed.
+std::string LoadBackup(const TTools& tools, const std::string& file, const TProgress& progress);
+
 // Loads `file` after backing up the current state to `safetyFile`. Each
 // database the file holds is replaced whole; the others stay. On failure
 // the databases the load created are dropped and the safety backup is
