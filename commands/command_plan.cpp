@@ -102,6 +102,8 @@ TPlan PlanCommand(const TArgs& args, const TStack& stack) {
         "  mysqldump ARGS...  the dump program, likewise\n"
         "  composer ARGS...   Composer, run by the stack's PHP\n"
         "  shell              a shell with these four first on the PATH\n"
+        "  backup [FILE]      a backup of every database, into backups/ unless FILE is given\n"
+        "  restore FILE --yes the databases of a backup put back, each one whole\n"
         "Without arguments it starts the stack.\n";
     return plan;
   }

@@ -12,12 +12,15 @@
 #include <cstring>
 #include <exception>
 
+#include "commands/backup_command.h"
 #include "commands/command_run.h"
 #include "commands/commands.h"
 #include "server/server_config.h"
 #include "util/hi.h"
 
 namespace commands {
+
+const char* const kProgramSuffix = "";
 
 namespace {
 
@@ -97,7 +100,7 @@ int RunAndWait(const TPlan& plan, const std::string& startFolder) {
 }  // namespace
 
 bool IsCommandWord(const std::string& word) {
-  for (const char* known : {"php", "mysql", "mysqldump", "composer", "shell", "help"})
+  for (const char* known : {"php", "mysql", "mysqldump", "composer", "shell", "backup", "restore", "help"})
     if (word == known) return true;
   return false;
 }
@@ -109,6 +112,7 @@ std::vector<std::string> TerminalStart() {
 int RunCommand(const std::vector<std::string>& args, const std::string& startFolder) {
   TStack stack = FindStack();
   const std::string word = args.size() > 1 ? args[1] : "";
+  if (word == "backup" || word == "restore") return RunBackupCommand(args, stack, startFolder);
   const bool ownIni = stack.workDir.empty() && NeedsPhpIni(word);
   if (ownIni || word == "shell") {
     stack.privateDir = MakePrivateFolder();

@@ -3,12 +3,15 @@
 // a console of its own, with the tree's PHP and database client first.
 #include <windows.h>
 
+#include "commands/backup_command.h"
 #include "commands/command_run.h"
 #include "commands/commands.h"
 #include "util/hi.h"
 #include "util/wide.h"
 
 namespace commands {
+
+const char* const kProgramSuffix = ".exe";
 
 bool IsCommandWord(const std::string& word) { return word == "shell"; }
 

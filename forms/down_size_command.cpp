@@ -9,7 +9,10 @@ void TfrmMain::mnuTray_DownSizeClick() {
   if (!window) return;
   EnableTrayIcon(false);
   TfrmDownSize dialog(window->Dialogs(), THi::GetAppPath());
-  if (window->ShowDownSize(dialog) == mrOK) {
+  // Removing MySQL or phpMyAdmin removes data: it is backed up first.
+  constexpr int kMySql = 2 - kDownSizeFirstPosition, kPhpMyAdmin = 14 - kDownSizeFirstPosition;
+  if (window->ShowDownSize(dialog) == mrOK &&
+      (!(dialog.Choice()[kMySql] || dialog.Choice()[kPhpMyAdmin]) || AutomaticBackup("Down Size"))) {
     if (THi::RunProgram(THi::GetProgramFile(), DownSizeParameters(dialog.Choice()), "", kShowNormal) != 0) {
       ProcessMessages();
       QuitApplication();

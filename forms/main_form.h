@@ -4,6 +4,8 @@
 // (the console) only the run remains.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,6 +14,9 @@
 #include "forms/tray_icon.h"
 #include "launcher/main_run.h"
 
+namespace backup {
+struct TOutcome;
+}
 class MainView;
 class MainWindowView;
 
@@ -67,6 +72,16 @@ class TfrmMain : public TBrowserForm, public TMainRun {
   // A terminal (a console on Windows) with the stack's command line.
   void mnuTray_TerminalClick();
   void mnuTray_SettingsClick();
+  // Backups (backup_commands.cpp): on demand, restored with confirmation,
+  // and the automatic one before a tool changes or copies the data. Each
+  // shows its progress in the status bar and its result in a message box.
+  void mnuTray_BackUpClick();
+  void mnuTray_RestoreClick();
+  // False when the user chose to stop the tool after the backup failed.
+  bool AutomaticBackup(const std::string& before);
+  // Runs a backup or a restore with its progress in the status bar.
+  backup::TOutcome WithProgress(const std::string& label,
+                                const std::function<backup::TOutcome(const std::function<void(std::uint64_t)>&)>& work);
   void mnuTray_HelpClick();
   void mnuTray_EmailClick();
   void mnuTray_WebsiteClick();

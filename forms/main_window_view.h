@@ -18,11 +18,11 @@ class TfrmDownSize;
 class TfrmBrand;
 
 enum class TTrayItem {
-  kShow, kSeparator0, kDownSize, kSettings, kSeparator1,
+  kShow, kSeparator0, kDownSize, kSettings, kBackUp, kRestore, kSeparator1,
   kTerminal, kSeparator2,
   kHelp, kEmail, kWebsite, kAbout, kSeparator3, kExit,
 };
-inline constexpr int kTrayItemCount = 13;
+inline constexpr int kTrayItemCount = 15;
 
 class MainWindowView : public BrowserView {
  public:

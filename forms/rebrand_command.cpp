@@ -67,7 +67,11 @@ void TfrmMain::DoRebrand() {
       WriteBrand("srcdir", QuotedValue(form.SrcDir));
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
-      BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
+      // The copy takes the live data; a backup of it comes first.
+      const bool go = !THi::DirectoryExists(THi::GetAppPath() + "data") || AutomaticBackup("Rebrand");
+      dialogs.SetBusy(true);
+      if (go)
+        BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
                         FBrandIni, [this] { return StopDatabaseServer(); }, [this] { RestartDatabaseServer(); },
                         [&dialogs](const std::string& question) {
                           return dialogs.AppMessageBox(question, kMbYesNo | kMbIconQuestion) == mrYes;

@@ -89,6 +89,33 @@ $mailCount = $mailbox !== '' && is_dir($mailbox)
 $mailProgram = dirname((string) get_cfg_var('lodestack.pages')) . '/Apache/'
     . (PHP_OS_FAMILY === 'Windows' ? 'sendmail.exe' : 'sendmail');
 $noMailProgram = $mailCount !== null && !is_file($mailProgram);
+
+// The database's backups beside www and data, newest first: this computer's too.
+$backups = [];
+$programFile = (string) getenv('SERVER_FILENAME');
+$backupDir = $localClient && $programFile !== '' ? dirname($programFile) . DIRECTORY_SEPARATOR . 'backups' : '';
+if ($backupDir !== '' && is_dir($backupDir)) {
+    foreach (scandir($backupDir) ?: [] as $name) {
+        $file = $backupDir . DIRECTORY_SEPARATOR . $name;
+        if (str_ends_with($name, '.sql.gz') && is_file($file)) {
+            $backups[] = ['name' => $name, 'time' => (int) filemtime($file), 'size' => (int) filesize($file)];
+        }
+    }
+    usort($backups, fn ($a, $b) => $b['time'] <=> $a['time']);
+}
+
+function sizeText(int $bytes): string
+{
+    if ($bytes < 1024) {
+        return $bytes . ' bytes';
+    }
+    $units = ['KB', 'MB', 'GB', 'TB'];
+    $value = $bytes / 1024;
+    for ($unit = 0; $value >= 1024 && $unit < 3; $unit++) {
+        $value /= 1024;
+    }
+    return sprintf('%.1f %s', $value, $units[$unit]);
+}
 ?><!DOCTYPE html>
 <html lang="en">
 <head>
@@ -162,6 +189,21 @@ $noMailProgram = $mailCount !== null && !is_file($mailProgram);
       <li><a href="help/">Help</a>: the folders of the stack, the database, the tray menu</li>
     </ul>
   </section>
+  <?php if ($backupDir !== ''): ?>
+  <section>
+    <h2>Database backups</h2>
+    <?php if (!$backups): ?>
+    <p>None yet in <?= h($backupDir) ?>. The tray menu's Back Up Database makes one.</p>
+    <?php else: ?>
+    <table>
+      <tr><th>Time</th><th>Size</th><th>File in <?= h($backupDir) ?></th></tr>
+      <?php foreach ($backups as $backup): ?>
+      <tr><td><?= h(date('Y-m-d H:i:s', $backup['time'])) ?></td><td><?= h(sizeText($backup['size'])) ?></td><td><?= h($backup['name']) ?></td></tr>
+      <?php endforeach; ?>
+    </table>
+    <?php endif; ?>
+  </section>
+  <?php endif; ?>
   <section>
     <h2>PHP extensions loaded (<?= count($extensions) ?>)</h2>
     <p class="ext"><?= h(implode(', ', $extensions)) ?></p>

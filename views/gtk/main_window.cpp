@@ -19,7 +19,8 @@ namespace {
 
 // The tray menu's captions; "&" marks the access key.
 constexpr const char* kTrayCaptions[kTrayItemCount] = {
-    "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...", "-",
+    "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...",
+    "&Back Up Database...", "&Restore Database...", "-",
     "Open &Terminal", "-",
     "&Help Contents", "&Contact Us", "&Visit Website", "&About...", "-", "E&xit",
 };
@@ -283,6 +284,8 @@ void GtkMainWindow::OnTrayItem(GtkMenuItem* item, gpointer self) {
     case TTrayItem::kShow: form->mnuTray_ShowClick(); break;
     case TTrayItem::kDownSize: form->mnuTray_DownSizeClick(); break;
     case TTrayItem::kSettings: form->mnuTray_SettingsClick(); break;
+    case TTrayItem::kBackUp: form->mnuTray_BackUpClick(); break;
+    case TTrayItem::kRestore: form->mnuTray_RestoreClick(); break;
     case TTrayItem::kTerminal: form->mnuTray_TerminalClick(); break;
     case TTrayItem::kHelp: form->mnuTray_HelpClick(); break;
     case TTrayItem::kEmail: form->mnuTray_EmailClick(); break;

@@ -27,7 +27,8 @@ constexpr UINT kFavoriteFirstId = 2000;
 
 // The tray menu's captions; "&" marks the access key.
 constexpr const char* kTrayCaptions[kTrayItemCount] = {
-    "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...", "-",
+    "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...",
+    "&Back Up Database...", "&Restore Database...", "-",
     "Open Command &Prompt", "-",
     "&Help Contents", "&Contact Us", "&Visit Website", "&About...", "-", "E&xit",
 };
@@ -258,6 +259,8 @@ void Win32MainWindow::TrayCommand(TTrayItem item) {
     case TTrayItem::kShow: form_->mnuTray_ShowClick(); break;
     case TTrayItem::kDownSize: form_->mnuTray_DownSizeClick(); break;
     case TTrayItem::kSettings: form_->mnuTray_SettingsClick(); break;
+    case TTrayItem::kBackUp: form_->mnuTray_BackUpClick(); break;
+    case TTrayItem::kRestore: form_->mnuTray_RestoreClick(); break;
     case TTrayItem::kTerminal: form_->mnuTray_TerminalClick(); break;
     case TTrayItem::kHelp: form_->mnuTray_HelpClick(); break;
     case TTrayItem::kEmail: form_->mnuTray_EmailClick(); break;

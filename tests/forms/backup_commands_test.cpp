@@ -1,0 +1,43 @@
+// The tray's backups through a fake window, where this copy has no database
+// programs: each item says what is missing, and a tool whose automatic
+// backup failed goes on only when the user says so.
+#include <gtest/gtest.h>
+
+#include "forms/fake_views.h"
+#include "forms/main_form.h"
+#include "support/test_support.h"
+#include "util/platform.h"
+
+namespace {
+
+class BackupCommandsTest : public test::TempFolderTest {
+ protected:
+  fake::WindowedView view_;
+  TfrmMain form_{&view_};
+  fake::FakeDialogs& dialogs() { return view_.window.dialogs; }
+};
+
+TEST_F(BackupCommandsTest, WithoutTheDumpProgramTheItemsSayWhatIsMissing) {
+  const std::string dump = THi::GetAppPath() + "bin" + std::string(1, platform::kPathDelim) + "mysql";
+  form_.mnuTray_BackUpClick();
+  std::vector<std::string> boxes = dialogs().TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind("Error: The database cannot be backed up: MySQL's dump and client programs are not "
+                           "in this copy of the stack (" + dump, 0), 0u) << boxes[0];
+  form_.mnuTray_RestoreClick();
+  boxes = dialogs().TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind("Error: The database cannot be restored: ", 0), 0u) << boxes[0];
+  EXPECT_TRUE(dialogs().pickers.empty());
+
+  dialogs().answers = {mrNo, mrYes};
+  EXPECT_FALSE(form_.AutomaticBackup("Down Size"));
+  EXPECT_TRUE(form_.AutomaticBackup("Rebrand"));
+  boxes = dialogs().TakeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].rfind("Warning: The automatic backup of the database before Down Size failed: MySQL's", 0), 0u)
+      << boxes[0];
+  EXPECT_TRUE(boxes[1].ends_with("\n\nGo on without a backup?")) << boxes[1];
+}
+
+}  // namespace

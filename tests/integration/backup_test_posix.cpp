@@ -1,0 +1,167 @@
+// Backups with the real servers, from a terminal as a user makes them: a
+// backup taken while a page writes, files that are not backups, and a load
+// that fails half-way.
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <future>
+
+#include "integration/stack_fixture_posix.h"
+
+namespace stack_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct TResult {
+  int status;
+  std::string output;
+};
+
+class BackupTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    if (SharedTree().empty())
+      SKIP_FOR_MISSING_TOOL("LODESTACK_STACK_TREE names no tree built by tools/make-stack");
+  }
+  TResult Run(const Tree& tree, std::vector<std::string> args) {
+    args.insert(args.begin(), tree.program());
+    TerminalRun run(temp_.path(), args);
+    const int status = run.WaitForExit(300s);
+    return {status, run.Output()};
+  }
+  std::string Sql(const Tree& tree, const std::string& sql) {
+    // The terminal ends its lines with CR LF.
+    std::string text = Run(tree, {"mysql", "--batch", "--skip-column-names", "-e", sql}).output;
+    std::erase(text, '\r');
+    return text;
+  }
+  static std::string Gunzip(const std::string& file) {
+    gzFile in = gzopen(file.c_str(), "rb");
+    std::string text;
+    char buffer[65536];
+    int got;
+    while ((got = gzread(in, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
+    gzclose(in);
+    return text;
+  }
+  static void Gzip(const std::string& file, const std::string& text) {
+    gzFile out = gzopen(file.c_str(), "wb");
+    gzwrite(out, text.data(), static_cast<unsigned>(text.size()));
+    gzclose(out);
+  }
+  static std::vector<std::string> Backups(const Tree& tree) {
+    std::vector<std::string> names;
+    for (const std::string& name : THi::ListFiles(tree.root() + "/backups")) names.push_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(BackupTest, ABackupTakenWhileAPageWritesRestoresEveryRowCommittedBeforeIt) {
+  Tree tree(temp_, "backing up", {.config = ConfigWith("20210")});
+  test::WriteFile(tree.root() + "/www/writer.php", R"php(<?php
+$db = new mysqli('localhost', 'root', '');
+$db->query('CREATE DATABASE IF NOT EXISTS shop');
+$db->query('CREATE TABLE IF NOT EXISTS shop.orders (id INT PRIMARY KEY, note TEXT) ENGINE=Aria');
+for ($i = 1; $i <= (int)$_GET['n']; $i++) $db->query("INSERT INTO shop.orders VALUES ($i, REPEAT('x', 2000))");
+echo 'wrote';
+)php");
+  TerminalRun stack(tree.root());
+  const int port = stack.WaitForHome();
+  ASSERT_GT(port, 0) << stack.Output();
+  PageOnceTheDatabaseAnswers(port);
+
+  EXPECT_EQ(Run(tree, {"backup", "/nonexistent/folder/x.sql.gz"}).status, 1);
+  auto writer = std::async(std::launch::async, [&] { return HttpGet(port, "/writer.php?n=6000"); });
+  ASSERT_TRUE(test::WaitUntil([&] { return std::atoi(Sql(tree, "SELECT COUNT(*) FROM shop.orders").c_str()) > 300; },
+                              60s));
+  const int before = std::atoi(Sql(tree, "SELECT COUNT(*) FROM shop.orders").c_str());
+  const TResult made = Run(tree, {"backup"});
+  ASSERT_EQ(made.status, 0) << made.output;
+  EXPECT_TRUE(Has(writer.get(), "wrote"));
+  const std::vector<std::string> names = Backups(tree);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(names[0].starts_with("Stack Test-") && names[0].ends_with(".sql.gz")) << names[0];
+  EXPECT_TRUE(Has(made.output, "Backed up 1 databases to " + tree.root() + "/backups/" + names[0] + " (")) << made.output;
+
+  // Every row before the backup began, then a run without gaps: none half-included.
+  Sql(tree, "CREATE TABLE shop.later (id INT); DROP DATABASE IF EXISTS spare; CREATE DATABASE spare");
+  const TResult refused = Run(tree, {"restore", tree.root() + "/backups/" + names[0]});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(Has(refused.output, "the site's writes during the restore may be lost")) << refused.output;
+  const TResult restored = Run(tree, {"restore", tree.root() + "/backups/" + names[0], "--yes"});
+  ASSERT_EQ(restored.status, 0) << restored.output;
+  const std::string counts = Sql(tree, "SELECT COUNT(*), MAX(id), MIN(id) FROM shop.orders");
+  const int rows = std::atoi(counts.c_str());
+  EXPECT_GE(rows, before) << counts;
+  EXPECT_EQ(counts, std::to_string(rows) + "\t" + std::to_string(rows) + "\t1\n");
+  EXPECT_EQ(Sql(tree, "SHOW TABLES FROM shop"), "orders\n");
+  EXPECT_EQ(Sql(tree, "SHOW DATABASES LIKE 'spare'"), "spare\n");
+  EXPECT_TRUE(Has(Sql(tree, "SELECT user FROM mysql.user"), "root"));
+  EXPECT_EQ(Backups(tree).size(), 2u);  // the safety backup beside it
+}
+
+TEST_F(BackupTest, AFileThatIsNotABackupOrALoadThatFailsLeavesTheDatabaseAsItWas) {
+  Tree tree(temp_, "restoring", {.config = ConfigWith("20220")});
+  TerminalRun stack(tree.root());
+  const int port = stack.WaitForHome();
+  ASSERT_GT(port, 0) << stack.Output();
+  PageOnceTheDatabaseAnswers(port);
+  Sql(tree, "CREATE DATABASE shop; CREATE TABLE shop.t (id INT) ENGINE=Aria; INSERT INTO shop.t VALUES (1), (2)");
+  const std::string file = Path("good.sql.gz");
+  ASSERT_EQ(Run(tree, {"backup", "good.sql.gz"}).status, 0);
+  Sql(tree, "INSERT INTO shop.t VALUES (3)");
+  const std::string state = "1\n2\n3\n";
+  ASSERT_EQ(Sql(tree, "SELECT id FROM shop.t"), state);
+
+  const std::string dump = Gunzip(file);
+  ASSERT_TRUE(Has(dump, "-- Dump completed")) << dump.substr(0, 200);
+  const std::string whole = test::ReadFile(file);
+  test::WriteFile(Path("cut.sql.gz"), whole.substr(0, whole.size() / 2));
+  Gzip(Path("short.sql.gz"), dump.substr(0, dump.size() - 60));
+  Gzip(Path("foreign.sql.gz"), "just some text\n");
+  test::WriteFile(Path("plain.sql.gz"), dump);
+  for (const char* bad : {"cut.sql.gz", "short.sql.gz", "foreign.sql.gz", "plain.sql.gz"}) {
+    const TResult r = Run(tree, {"restore", bad, "--yes"});
+    EXPECT_EQ(r.status, 1) << bad;
+    EXPECT_TRUE(Has(r.output, "nothing was restored: " + Path(bad))) << r.output;
+  }
+  EXPECT_FALSE(std::filesystem::exists(tree.root() + "/backups"));  // not even a safety backup
+
+  // The last statement broken, after a database the backup did not have.
+  std::string broken = dump;
+  const std::size_t end = broken.rfind("UNLOCK TABLES;");
+  ASSERT_NE(end, std::string::npos);
+  broken.insert(end + std::string("UNLOCK TABLES;\n").size(), "CREATE DATABASE made_by_load;\nINSERT INTO shop.t VALUES (;\n");
+  Gzip(Path("broken.sql.gz"), broken);
+  const TResult failed = Run(tree, {"restore", "broken.sql.gz", "--yes"});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(Has(failed.output, "The restore failed: ERROR 1064")) << failed.output;
+  EXPECT_TRUE(Has(failed.output, "The database is as it was before the restore.")) << failed.output;
+  EXPECT_EQ(Sql(tree, "SELECT id FROM shop.t"), state);
+  EXPECT_EQ(Sql(tree, "SHOW DATABASES LIKE 'made_by_load'"), "");
+}
+
+TEST_F(BackupTest, AReadOnlyProgramFolderNeedsAFileAndAStoppedStackSaysSo) {
+  Tree tree(temp_, "read only", {.config = ConfigWith("20230")});
+  TResult r = Run(tree, {"backup"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Has(r.output, "the stack's database is not running.")) << r.output;
+  TerminalRun stack(tree.root());
+  const int port = stack.WaitForHome();
+  ASSERT_GT(port, 0) << stack.Output();
+  PageOnceTheDatabaseAnswers(port);
+  if (getuid() == 0) GTEST_SKIP() << "root writes into a read-only folder";
+  chmod(tree.root().c_str(), 0555);
+  r = Run(tree, {"backup"});
+  chmod(tree.root().c_str(), 0755);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Has(r.output, "give a FILE to write it to")) << r.output;
+}
+
+}  // namespace
+}  // namespace stack_test
