@@ -25,11 +25,12 @@ std::string SafeTitle(const std::string& title) {
   return safe.empty() ? "backup" : safe;
 }
 
-std::string BackupName(const std::string& title, const std::tm& when, bool automatic) {
+std::string BackupName(const std::string& title, const std::tm& when, bool automatic, unsigned copy) {
   char stamp[80];
   std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d-%02d%02d%02d", when.tm_year + 1900, when.tm_mon + 1,
                 when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
-  return SafeTitle(title) + "-" + stamp + (automatic ? kAutoSuffix : kSuffix);
+  const std::string count = copy > 1 ? "-" + std::to_string(copy) : "";
+  return SafeTitle(title) + "-" + stamp + count + (automatic ? kAutoSuffix : kSuffix);
 }
 
 std::string BackupFolder(const std::string& appPath) { return appPath + "backups"; }

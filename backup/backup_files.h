@@ -17,7 +17,8 @@ inline constexpr std::size_t kAutomaticKept = 10;
 // The title with every character a file name cannot hold (on either
 // platform) replaced by '_'; "backup" when nothing is left.
 std::string SafeTitle(const std::string& title);
-std::string BackupName(const std::string& title, const std::tm& when, bool automatic);
+// A `copy` above 1 follows the time ("-2"), for a second backup within the same second.
+std::string BackupName(const std::string& title, const std::tm& when, bool automatic, unsigned copy = 1);
 // The program folder's "backups" (appPath ends with its separator).
 std::string BackupFolder(const std::string& appPath);
 // "12.3 MB", "512 bytes".

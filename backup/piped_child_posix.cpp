@@ -45,7 +45,17 @@ bool TPipedChild::Start(const std::vector<std::string>& argv, TDirection directi
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
-  const int result = posix_spawn(&impl_->pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+  // The child takes Ctrl+C and a closed pipe as a program normally does,
+  // whatever this process itself ignores while it waits for it.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal : {SIGINT, SIGQUIT, SIGPIPE}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  const int result = posix_spawn(&impl_->pid, argv[0].c_str(), &actions, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   close(fromChild ? fds[1] : fds[0]);
   impl_->pipe = fromChild ? fds[0] : fds[1];

@@ -121,7 +121,12 @@ std::string NewBackupFile(const std::string& folder, const std::string& title, b
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   if (const std::tm* parts = std::localtime(&now)) local = *parts;
-  return folder + platform::kPathDelim + backup::BackupName(title, local, automatic);
+  // Never over an earlier backup: two made within one second (a restore's
+  // safety backup right after another) each keep a file of their own.
+  std::string file;
+  for (unsigned copy = 1; file.empty() || THi::FileExists(file) || THi::FileExists(file + ".part"); ++copy)
+    file = folder + platform::kPathDelim + backup::BackupName(title, local, automatic, copy);
+  return file;
 }
 
 TProgressPace::TProgressPace(std::function<void(std::uint64_t)> show)

@@ -57,6 +57,26 @@ void Exec(const TPlan& plan, const std::string& startFolder) {
   std::fprintf(stderr, "lodestack: could not run %s: %s\n", argv[0], std::strerror(errno));
 }
 
+// Ctrl+C and Ctrl+\ ignored by this process while it lasts.
+class TTerminalKeysIgnored {
+ public:
+  TTerminalKeysIgnored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &ignore, &old_[0]);
+    sigaction(SIGQUIT, &ignore, &old_[1]);
+  }
+  ~TTerminalKeysIgnored() {
+    sigaction(SIGINT, &old_[0], nullptr);
+    sigaction(SIGQUIT, &old_[1], nullptr);
+  }
+  TTerminalKeysIgnored(const TTerminalKeysIgnored&) = delete;
+  TTerminalKeysIgnored& operator=(const TTerminalKeysIgnored&) = delete;
+
+ private:
+  struct sigaction old_[2];
+};
+
 volatile sig_atomic_t g_child = 0;
 
 void PassOn(int signal) {
@@ -78,21 +98,17 @@ int RunAndWait(const TPlan& plan, const std::string& startFolder) {
   // or a request to end goes to this process, which hands it on. Either way
   // this process stays to tidy up after the child.
   g_child = pid;
-  struct sigaction ignore {}, pass {}, old[4];
-  ignore.sa_handler = SIG_IGN;
+  TTerminalKeysIgnored ignored;
+  struct sigaction pass {}, old[2];
   pass.sa_handler = PassOn;
-  sigaction(SIGINT, &ignore, &old[0]);
-  sigaction(SIGQUIT, &ignore, &old[1]);
-  sigaction(SIGHUP, &pass, &old[2]);
-  sigaction(SIGTERM, &pass, &old[3]);
+  sigaction(SIGHUP, &pass, &old[0]);
+  sigaction(SIGTERM, &pass, &old[1]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   g_child = 0;
-  sigaction(SIGINT, &old[0], nullptr);
-  sigaction(SIGQUIT, &old[1], nullptr);
-  sigaction(SIGHUP, &old[2], nullptr);
-  sigaction(SIGTERM, &old[3], nullptr);
+  sigaction(SIGHUP, &old[0], nullptr);
+  sigaction(SIGTERM, &old[1], nullptr);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
@@ -112,7 +128,13 @@ std::vector<std::string> TerminalStart() {
 int RunCommand(const std::vector<std::string>& args, const std::string& startFolder) {
   TStack stack = FindStack();
   const std::string word = args.size() > 1 ? args[1] : "";
-  if (word == "backup" || word == "restore") return RunBackupCommand(args, stack, startFolder);
+  if (word == "backup" || word == "restore") {
+    // Ctrl+C ends the dump or the client, the terminal's foreground group,
+    // and this process stays to remove the unfinished file or to put the
+    // databases back as they were.
+    TTerminalKeysIgnored ignored;
+    return RunBackupCommand(args, stack, startFolder);
+  }
   const bool ownIni = stack.workDir.empty() && NeedsPhpIni(word);
   if (ownIni || word == "shell") {
     stack.privateDir = MakePrivateFolder();

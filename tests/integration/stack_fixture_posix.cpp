@@ -186,6 +186,15 @@ int TerminalRun::WaitForHome() {
   return port;
 }
 
+bool TerminalRun::WaitForOutput(const std::string& text, std::chrono::seconds limit) {
+  return test::WaitUntil(
+      [&] {
+        ReadAvailable(50);
+        return output_.find(text) != std::string::npos;
+      },
+      limit);
+}
+
 void TerminalRun::Type(const std::string& keys) {
   if (master_ >= 0) (void)write(master_, keys.data(), keys.size());
 }

@@ -63,6 +63,8 @@ class TerminalRun {
   // Waits for "running at http://127.0.0.1:<port>"; the port, or 0.
   int WaitForHome();
   std::string Output() const { return output_; }
+  // Waits until the output holds `text`; false after the limit.
+  bool WaitForOutput(const std::string& text, std::chrono::seconds limit);
   // Types a character as the user would (Ctrl+C is "\x03").
   void Type(const std::string& keys);
   // Closes the terminal, as closing its window does.
