@@ -47,6 +47,7 @@ void TfrmMain::DoRebrand() {
   form.SrcDir = ReadBrand("srcdir");
   form.OutputDir = ReadBrand("outputdir");
   form.CopyFiles = ReadBrand("copyfilestoharddisk");
+  form.DevTools = ReadBrand("devtools");
 
   const TModalResult result = window->ShowBrand(form);
   ProcessMessages();
@@ -67,6 +68,7 @@ void TfrmMain::DoRebrand() {
       WriteBrand("srcdir", QuotedValue(form.SrcDir));
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
+      WriteBrand("devtools", form.DevTools);
       BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
                         FBrandIni, [this] { return StopDatabaseServer(); }, [this] { RestartDatabaseServer(); },
                         [&dialogs](const std::string& question) {

@@ -1,4 +1,5 @@
 // Debian's Apache, PHP 8 and MariaDB, copied into the folder tree.
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -108,6 +109,28 @@ std::string MailCommand(const std::string& sendmail, const std::string& mailbox)
 bool LetWebServerWrite(const std::string& folder) {
   const std::optional<WebServerUser> as = WebServerUserWhenRoot();
   return !as || chown(folder.c_str(), as->uid, as->gid) == 0;
+}
+
+// Started as root, the web server's parent opens each log (as root) for a
+// log format that is never written, and its children, which serve as
+// another user, inherit those descriptors: the logs page finds each log
+// among /proc/self/fd and opens it through that link, which the kernel
+// checks against the file alone, never against the private work folder.
+// The logs are made readable by the web server's group for that; no one
+// else can reach them, as the folder stays closed (mode 0700).
+std::vector<std::string> HoldLogsOpen(const std::vector<std::string>& logs) {
+  const std::optional<WebServerUser> as = WebServerUserWhenRoot();
+  if (!as) return {};
+  std::vector<std::string> lines;
+  for (const std::string& log : logs) {
+    const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0640);
+    if (fd >= 0) {
+      if (fchown(fd, static_cast<uid_t>(-1), as->gid) == 0) fchmod(fd, 0640);
+      close(fd);
+    }
+    lines.push_back("CustomLog " + server_config::ApacheQuoted(log) + " \"-\" env=LODESTACK_NEVER_SET");
+  }
+  return lines;
 }
 
 // In the foreground the web server stays our child instead of detaching.

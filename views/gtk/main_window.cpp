@@ -20,7 +20,7 @@ namespace {
 // The tray menu's captions; "&" marks the access key.
 constexpr const char* kTrayCaptions[kTrayItemCount] = {
     "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...", "-",
-    "Open &Terminal", "-",
+    "Open &Terminal", "&Logs", "-",
     "&Help Contents", "&Contact Us", "&Visit Website", "&About...", "-", "E&xit",
 };
 
@@ -284,6 +284,7 @@ void GtkMainWindow::OnTrayItem(GtkMenuItem* item, gpointer self) {
     case TTrayItem::kDownSize: form->mnuTray_DownSizeClick(); break;
     case TTrayItem::kSettings: form->mnuTray_SettingsClick(); break;
     case TTrayItem::kTerminal: form->mnuTray_TerminalClick(); break;
+    case TTrayItem::kLogs: form->mnuTray_LogsClick(); break;
     case TTrayItem::kHelp: form->mnuTray_HelpClick(); break;
     case TTrayItem::kEmail: form->mnuTray_EmailClick(); break;
     case TTrayItem::kWebsite: form->mnuTray_WebsiteClick(); break;

@@ -28,7 +28,7 @@ constexpr UINT kFavoriteFirstId = 2000;
 // The tray menu's captions; "&" marks the access key.
 constexpr const char* kTrayCaptions[kTrayItemCount] = {
     "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...", "-",
-    "Open Command &Prompt", "-",
+    "Open Command &Prompt", "&Logs", "-",
     "&Help Contents", "&Contact Us", "&Visit Website", "&About...", "-", "E&xit",
 };
 
@@ -259,6 +259,7 @@ void Win32MainWindow::TrayCommand(TTrayItem item) {
     case TTrayItem::kDownSize: form_->mnuTray_DownSizeClick(); break;
     case TTrayItem::kSettings: form_->mnuTray_SettingsClick(); break;
     case TTrayItem::kTerminal: form_->mnuTray_TerminalClick(); break;
+    case TTrayItem::kLogs: form_->mnuTray_LogsClick(); break;
     case TTrayItem::kHelp: form_->mnuTray_HelpClick(); break;
     case TTrayItem::kEmail: form_->mnuTray_EmailClick(); break;
     case TTrayItem::kWebsite: form_->mnuTray_WebsiteClick(); break;
