@@ -27,8 +27,7 @@ constexpr std::pair<const char*, const char*> kLogSettings[] = {
     {"lodestack.servers_output", server_logs::kWebServerOutput},
 };
 
-// A log's path as the kernel names an open file: the page may find it only
-// among the descriptors it holds, so the names must match.
+// A log's path without links, as the page shows it.
 std::string LogPath(const char* name) {
   const std::string path = InWorkDir(name);
   std::error_code ec;
@@ -174,7 +173,7 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
   for (const std::string& line :
        LocalRequestLines(documentRoot, binDir + platform::kPathDelim + "pages", httpPort, listen == "127.0.0.1"))
     lines.push_back(line);
-  for (const std::string& line : server_files::HoldLogsOpen(LogPaths())) lines.push_back(line);
+  server_files::LetWebServerRead(LogPaths());
 
   std::string text;
   for (const std::string& line : lines) text += line + platform::kEol;

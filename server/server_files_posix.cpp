@@ -111,26 +111,20 @@ bool LetWebServerWrite(const std::string& folder) {
   return !as || chown(folder.c_str(), as->uid, as->gid) == 0;
 }
 
-// Started as root, the web server's parent opens each log (as root) for a
-// log format that is never written, and its children, which serve as
-// another user, inherit those descriptors: the logs page finds each log
-// among /proc/self/fd and opens it through that link, which the kernel
-// checks against the file alone, never against the private work folder.
-// The logs are made readable by the web server's group for that; no one
-// else can reach them, as the folder stays closed (mode 0700).
-std::vector<std::string> HoldLogsOpen(const std::vector<std::string>& logs) {
+// Started as root, the web server serves as another user, who may pass
+// through the work folder (to the database socket) but not list it, and who
+// can open only what is readable to it. Of the work folder's files the logs
+// alone become readable to it, through its group, for the logs page; no one
+// else can read them.
+void LetWebServerRead(const std::vector<std::string>& logs) {
   const std::optional<WebServerUser> as = WebServerUserWhenRoot();
-  if (!as) return {};
-  std::vector<std::string> lines;
+  if (!as) return;
   for (const std::string& log : logs) {
     const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0640);
-    if (fd >= 0) {
-      if (fchown(fd, static_cast<uid_t>(-1), as->gid) == 0) fchmod(fd, 0640);
-      close(fd);
-    }
-    lines.push_back("CustomLog " + server_config::ApacheQuoted(log) + " \"-\" env=LODESTACK_NEVER_SET");
+    if (fd < 0) continue;
+    if (fchown(fd, static_cast<uid_t>(-1), as->gid) == 0) fchmod(fd, 0640);
+    close(fd);
   }
-  return lines;
 }
 
 // In the foreground the web server stays our child instead of detaching.
