@@ -51,6 +51,7 @@ void TfrmBrand::FormShow() {
   FView->SetListIndex(BrandView::kFullScreen, YesNoIndex(FullScreen));
   FView->SetListIndex(BrandView::kCopyFiles, YesNoIndex(CopyFiles));
   FView->SetListIndex(BrandView::kIP, IP == "127.0.0.1" ? 0 : 1);
+  FView->SetDevToolsChecked(DevTools != "0");
   FPortText = std::to_string(std::clamp(Port, port_edit::kMin, port_edit::kMax));
   FView->SetPortText(FPortText);
   FView->SetEditText(BrandView::kDataDir, THi::DirectoryExists(DataDir) ? DataDir : kDataDirHint);
@@ -75,6 +76,7 @@ void TfrmBrand::btnOKClick() {
   TrayIcon = yes(BrandView::kTrayIcon);
   FullScreen = yes(BrandView::kFullScreen);
   CopyFiles = yes(BrandView::kCopyFiles);
+  DevTools = FView->DevToolsChecked() ? "1" : "0";
   IP = FView->ListIndex(BrandView::kIP) == 0 ? "127.0.0.1" : "all";
   Port = port_edit::Value(FView->PortText());
   keep(DataDir, ExistingFolder(FView->EditText(BrandView::kDataDir)));

@@ -24,6 +24,9 @@ class BrandView {
   virtual std::string PortText() const = 0;
   virtual void SetPortText(const std::string& text) = 0;
   virtual void SetRowEnabled(TRow row, bool enabled) = 0;
+  // The check box "Allow developer tools".
+  virtual bool DevToolsChecked() const = 0;
+  virtual void SetDevToolsChecked(bool checked) = 0;
   // Ends the modal dialog with this result.
   virtual void Close(TModalResult result) = 0;
 };
@@ -56,6 +59,7 @@ class TfrmBrand {
   std::string SrcDir;
   std::string FullScreen;
   std::string CopyFiles;
+  std::string DevTools;
 
   void FormShow();
   void btnOKClick();

@@ -25,7 +25,7 @@ struct TBrandFrame {
 namespace brand_layout {
 
 // Around the product's rows, the website and database rows, the output row.
-inline constexpr std::array<TBrandFrame, 3> kFrames{{{8, 8, 557, 218}, {8, 234, 557, 72}, {8, 314, 557, 44}}};
+inline constexpr std::array<TBrandFrame, 3> kFrames{{{8, 8, 557, 246}, {8, 262, 557, 72}, {8, 342, 557, 44}}};
 
 inline constexpr std::array<TBrandRow, 10> kRows{{
     {"Splash screen (optional):", TBrandRow::kEditAndBrowse, 20, BrandView::kImage, 0},
@@ -36,10 +36,20 @@ inline constexpr std::array<TBrandRow, 10> kRows{{
      BrandView::kFullScreen},
     {"IP address/Port (optional):", TBrandRow::kListAndPort, 160, BrandView::kIP, 0},
     {"Copy files to HD (optional):", TBrandRow::kWideList, 188, BrandView::kCopyFiles, 0},
-    {"Website directory (optional):", TBrandRow::kEditAndBrowse, 246, BrandView::kSrcDir, 0},
-    {"Database directory (optional):", TBrandRow::kEditAndBrowse, 274, BrandView::kDataDir, 0},
-    {"Output directory (optional):", TBrandRow::kEditAndBrowse, 326, BrandView::kOutputDir, 0},
+    {"Website directory (optional):", TBrandRow::kEditAndBrowse, 274, BrandView::kSrcDir, 0},
+    {"Database directory (optional):", TBrandRow::kEditAndBrowse, 302, BrandView::kDataDir, 0},
+    {"Output directory (optional):", TBrandRow::kEditAndBrowse, 354, BrandView::kOutputDir, 0},
 }};
+
+// The developer tools' row, last in the product's frame: its caption and check box.
+inline constexpr const char* kDevToolsCaption = "Developer tools (optional):";
+inline constexpr const char* kDevToolsBox = "Allow developer tools";
+inline constexpr int kDevToolsTop = 216;
+
+// The client area, and where the note and the buttons stand under the frames.
+inline constexpr int kClientWidth = 573;
+inline constexpr int kClientHeight = 429;
+inline constexpr int kButtonTop = 396;
 
 inline constexpr const char* kNote =
     "NOTE: Click GO! button to immediately get rebranded software. (Y=Yes, N=No)";

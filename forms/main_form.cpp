@@ -138,6 +138,14 @@ void TfrmMain::mnuTray_HelpClick() {
   NavigateToAddress();
 }
 
+void TfrmMain::mnuTray_LogsClick() {
+  MainWindowView* window = Window();
+  if (!window) return;
+  window->SetAddressText(HomeUrl() + "/lodestack/logs/");
+  ShowMainWindow(true);
+  NavigateToAddress();
+}
+
 void TfrmMain::mnuTray_EmailClick() { THi::OpenContactMail(); }
 
 void TfrmMain::mnuTray_WebsiteClick() {

@@ -71,6 +71,8 @@ class TfrmMain : public TBrowserForm, public TMainRun {
   void mnuTray_DownSizeClick();
   // A terminal (a console on Windows) with the stack's command line.
   void mnuTray_TerminalClick();
+  // The stack's logs page in the main window.
+  void mnuTray_LogsClick();
   void mnuTray_SettingsClick();
   // Backups (backup_commands.cpp): on demand, restored with confirmation,
   // and the automatic one before a tool changes or copies the data. Each

@@ -19,10 +19,10 @@ class TfrmBrand;
 
 enum class TTrayItem {
   kShow, kSeparator0, kDownSize, kSettings, kBackUp, kRestore, kSeparator1,
-  kTerminal, kSeparator2,
+  kTerminal, kLogs, kSeparator2,
   kHelp, kEmail, kWebsite, kAbout, kSeparator3, kExit,
 };
-inline constexpr int kTrayItemCount = 15;
+inline constexpr int kTrayItemCount = 16;
 
 class MainWindowView : public BrowserView {
  public:

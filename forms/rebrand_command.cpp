@@ -47,6 +47,7 @@ void TfrmMain::DoRebrand() {
   form.SrcDir = ReadBrand("srcdir");
   form.OutputDir = ReadBrand("outputdir");
   form.CopyFiles = ReadBrand("copyfilestoharddisk");
+  form.DevTools = ReadBrand("devtools");
 
   const TModalResult result = window->ShowBrand(form);
   ProcessMessages();
@@ -67,6 +68,7 @@ void TfrmMain::DoRebrand() {
       WriteBrand("srcdir", QuotedValue(form.SrcDir));
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
+      WriteBrand("devtools", form.DevTools);
       // The copy takes the live data; a backup of it comes first.
       const bool go = !THi::DirectoryExists(THi::GetAppPath() + "data") || AutomaticBackup("Rebrand");
       dialogs.SetBusy(true);

@@ -11,6 +11,8 @@ void WriteDefaultBrandIni(const std::string& file) {
       {"fullscreen", "0"},    {"ip", "127.0.0.1"},         {"port", "80"},
       {"datadir", ""},        {"srcdir", ""},              {"outputdir", ""},
       {"copyfilestoharddisk", "0"}, {"brand", "1"},
+      // A branded copy has no inspector unless its maker allows one.
+      {"devtools", "0"},
   };
   for (const auto& [key, value] : kDefaults) THi::WriteIniValue(file, kBrandSection, key, value);
 }

@@ -4,9 +4,12 @@
 #include <exception>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "server/config_quoting.h"
 #include "server/server_files.h"
+#include "server/server_logs.h"
 #include "util/hi.h"
 #include "util/hi_error.h"
 #include "util/platform.h"
@@ -17,6 +20,28 @@ std::string InWorkDir(const std::string& name) {
   return THi::GetWorkDir() + platform::kPathDelim + name;
 }
 
+// The logs the logs page shows, by the php.ini keys that name them.
+constexpr std::pair<const char*, const char*> kLogSettings[] = {
+    {"lodestack.web_server_errors", server_logs::kWebServerErrors},
+    {"lodestack.database_log", server_logs::kDatabaseOutput},
+    {"lodestack.servers_output", server_logs::kWebServerOutput},
+};
+
+// A log's path without links, as the page shows it.
+std::string LogPath(const char* name) {
+  const std::string path = InWorkDir(name);
+  std::error_code ec;
+  const std::u8string canonical =
+      std::filesystem::weakly_canonical(std::filesystem::path(std::u8string(path.begin(), path.end())), ec)
+          .u8string();
+  return ec ? path : std::string(canonical.begin(), canonical.end());
+}
+
+std::vector<std::string> LogPaths() {
+  std::vector<std::string> paths;
+  for (const auto& [key, name] : kLogSettings) paths.push_back(LogPath(name));
+  return paths;
+}
 
 std::string ForwardSlashes(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -148,6 +173,7 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
   for (const std::string& line :
        LocalRequestLines(documentRoot, binDir + platform::kPathDelim + "pages", httpPort, listen == "127.0.0.1"))
     lines.push_back(line);
+  server_files::LetWebServerRead(LogPaths());
 
   std::string text;
   for (const std::string& line : lines) text += line + platform::kEol;
@@ -178,6 +204,7 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
   THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
   server_files::WritePhpIniExtras(file, phpDir, mySqlPort, folder);
   THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
+  for (const auto& [key, name] : kLogSettings) THi::WriteIniValue(file, "Lodestack", key, PhpIniQuoted(LogPath(name)));
   try {
     const std::string expanded = THi::ExpandPath(binDir + sep + server_files::kSendmail);
     const std::string shortPath = THi::GetShortPath(expanded);

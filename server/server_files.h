@@ -34,6 +34,9 @@ std::string WhyApacheCannotName(const std::string& folder);
 std::string MailCommand(const std::string& sendmail, const std::string& mailbox);
 // Lets the web server's user write the folder; false when that failed.
 bool LetWebServerWrite(const std::string& folder);
+// Makes the logs (created when missing) readable by the web server, for the
+// logs page, when it serves as another user than the launcher's.
+void LetWebServerRead(const std::vector<std::string>& logs);
 // The web server's command line after the program.
 std::string ApacheParams(const std::string& httpdConf);
 // The database server's socket in the work folder; empty where it has none.

@@ -1,4 +1,5 @@
 // Debian's Apache, PHP 8 and MariaDB, copied into the folder tree.
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -108,6 +109,22 @@ std::string MailCommand(const std::string& sendmail, const std::string& mailbox)
 bool LetWebServerWrite(const std::string& folder) {
   const std::optional<WebServerUser> as = WebServerUserWhenRoot();
   return !as || chown(folder.c_str(), as->uid, as->gid) == 0;
+}
+
+// Started as root, the web server serves as another user, who may pass
+// through the work folder (to the database socket) but not list it, and who
+// can open only what is readable to it. Of the work folder's files the logs
+// alone become readable to it, through its group, for the logs page; no one
+// else can read them.
+void LetWebServerRead(const std::vector<std::string>& logs) {
+  const std::optional<WebServerUser> as = WebServerUserWhenRoot();
+  if (!as) return;
+  for (const std::string& log : logs) {
+    const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0640);
+    if (fd < 0) continue;
+    if (fchown(fd, static_cast<uid_t>(-1), as->gid) == 0) fchmod(fd, 0640);
+    close(fd);
+  }
 }
 
 // In the foreground the web server stays our child instead of detaching.

@@ -57,6 +57,9 @@ std::string MailCommand(const std::string& sendmail, const std::string& mailbox)
 // The web server runs as the launcher's own user.
 bool LetWebServerWrite(const std::string&) { return true; }
 
+// The web server runs as the user who started the stack.
+void LetWebServerRead(const std::vector<std::string>&) {}
+
 std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArgument(httpdConf); }
 
 // The database server writes its errors to a file of its own choosing

@@ -165,12 +165,15 @@ class BrandDialog : public ::BrandView {
   std::string PortText() const override { return port; }
   void SetPortText(const std::string& text) override { port = text; }
   void SetRowEnabled(TRow row, bool enabled) override { rows[row] = enabled; }
+  bool DevToolsChecked() const override { return devTools; }
+  void SetDevToolsChecked(bool checked) override { devTools = checked; }
   void Close(TModalResult r) override { result = r; }
 
   std::map<TEdit, std::string> edits;
   std::map<TList, int> lists;
   std::string port;
   std::map<TRow, bool> rows;
+  bool devTools = true;  // until the form says
   TModalResult result = mrNone;
 };
 

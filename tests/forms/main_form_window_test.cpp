@@ -1,5 +1,5 @@
 // TfrmMain's main window through a fake window: the window's part of the
-// start-up, the splash's end, the tray's Show/Hide, help, popups, a page
+// start-up, the splash's end, the tray's Show/Hide, help and logs, popups, a page
 // that closes the main window, and a server that ends while the stack runs.
 #include <gtest/gtest.h>
 
@@ -65,6 +65,25 @@ TEST_F(MainWindowTest, ShowHideHelpAndTheWebSiteOpenInTheMainWindow) {
 
   form_.mnuTray_AboutClick();
   EXPECT_EQ(window().about, std::vector<std::string>{"Tarnlight 7.80 2010"});
+}
+
+// The logs page is a developer's tool: a branded copy's menu has no place for it.
+TEST_F(MainWindowTest, LogsOpensTheStacksLogsPageAndBrandedCopiesHideIt) {
+  struct Prepared : TfrmMain {
+    using TfrmMain::PrepareWindow;
+    using TfrmMain::TfrmMain;
+  };
+  for (const char* brand : {"0", "1"}) {
+    fake::WindowedView view;
+    Prepared form(&view);
+    form.FConfigIni = Path("Config.ini");
+    test::WriteFile(form.FConfigIni, std::string("[INI]\r\nbrand=") + brand);
+    form.PrepareWindow();
+    EXPECT_EQ(view.window.trayItems[TTrayItem::kLogs].first, brand == std::string("0")) << "brand=" << brand;
+  }
+  form_.mnuTray_LogsClick();
+  EXPECT_TRUE(window().windowVisible);
+  EXPECT_EQ(window().engine.calls.back(), "navigate http://127.0.0.1:8080/lodestack/logs/");
 }
 
 TEST_F(MainWindowTest, PagesOpenPopupsAndTheMainPageClosingItselfEndsTheProgram) {

@@ -85,6 +85,8 @@ int Rebrand(const TArgs& args) {
       const std::string value = args[i].substr(eq + 1);
       if (key == "answer") {
         view.window.dialogs.answers.push_back(value == "yes" ? mrYes : mrNo);
+      } else if (key == "devtools") {
+        dialog.devTools = value == "1";
       } else if (key == "mysqlpid") {
         form.FMySqlPid = std::atoll(value.c_str());
       } else {

@@ -49,6 +49,7 @@ TEST_F(BrandForm, TheFirstDialogShowsHintsAndDefaultsAndCancelWritesNothing) {
                                          {E::kFullScreen, 1}, {E::kIP, 0},        {E::kCopyFiles, 1}};
   EXPECT_EQ(dialog.lists, lists);
   EXPECT_EQ(dialog.port, "80");
+  EXPECT_FALSE(dialog.devTools) << "a branded copy gets no inspector unless its maker allows one";
   // The test program's folder has neither www nor data/mysql.
   EXPECT_EQ(dialog.rows, (std::map<E::TRow, bool>{{E::kSrcDirRow, false}, {E::kDataDirRow, false}}));
   EXPECT_EQ(test::ReadFile(main.FBrandIni), before);
@@ -214,6 +215,7 @@ TEST_F(BrandBuild, TheDefaultCopyHoldsTheStackWithBrandIniAndTheDefaultIcon) {
 
   const std::string brandIni = report["brandini"];
   EXPECT_EQ(THi::ReadIniValue(brandIni, "INI", "title"), "");
+  EXPECT_EQ(THi::ReadIniValue(brandIni, "INI", "devtools"), "0") << "the check box was left unchecked";
   EXPECT_EQ(ConfigOf(out + "/runme"), test::ReadFile(brandIni)) << "the copy runs and carries Brand.ini";
   const std::string cd = test::ViewResource(program_, kResData, ResourceName::Named("RES_CD"))->bytes;
   const auto group = test::ViewResource(out + "/runme", kResGroupIcon, ResourceName::Named("MAINICON"));
@@ -229,9 +231,11 @@ TEST_F(BrandBuild, ChosenSplashIconSiteAndDatabaseGoIntoTheCopy) {
   const std::string splash = THi::GetAppPath() + "test_pictures/rgba.png";
   fs::create_directories(test::U8Path(Path("out")));
   auto report = Rebrand({"image=" + splash, "icon=" + icon, "srcdir=" + Path("site"),
-                         "datadir=" + Path("db"), "outputdir=" + Path("out")});
+                         "datadir=" + Path("db"), "outputdir=" + Path("out"), "devtools=1"});
   ASSERT_EQ(report["box"], "");
   const std::string runme = Path("out/runme");
+  EXPECT_EQ(THi::ReadIniValue(report["brandini"], "INI", "devtools"), "1")
+      << "the maker allowed the inspector";
   EXPECT_EQ(test::ViewResource(runme, kResData, ResourceName::Named("RES_SPLASH"))->bytes,
             test::ReadFile(splash));
   const auto group = test::ViewResource(runme, kResGroupIcon, ResourceName::Named("MAINICON"));

@@ -253,14 +253,18 @@ if [ -n "$(icon_window)" ] && [ -n "$main" ]; then
   sleep 0.5
   shot tray-menu
   menu_size=$(geometry "$(menu)" | awk '{print $4}')
-  check "the menu holds its thirteen entries ($menu_size pixels high)" test "${menu_size:-0}" -gt 200
+  check "the menu holds its sixteen entries ($menu_size pixels high)" test "${menu_size:-0}" -gt 200
   xdotool key Escape
   sleep 0.5
   kill "$tray"
   wait "$tray" 2>/dev/null
   start_tray
   check "a restarted tray gets the icon back" within 20 'test -n "$(icon_window)"'
-  tray_entry 8  # Show/Hide, Down Size, Server Settings, Open Terminal, Help, Contact, Website, About
+  tray_entry 7  # Show/Hide, Down Size, Server Settings, Back Up, Restore, Open Terminal, Logs
+  check "Logs opens the logs page in the window" wait_title Logs 20
+  sleep 0.5
+  shot logs-page
+  tray_entry 11  # ..., Logs, Help, Contact, Website, About
   check "About opens from the tray menu" within 10 has_title About
   sleep 0.5
   shot about

@@ -42,7 +42,7 @@ fill 240 60 "Brand Copy"
 fill 240 88 "$work/brand-icon.ico"
 xdotool mousemove $((dx + 250)) $((dy + 144)) click 4  # Show Tray Icon (Y)
 fill 420 172 18419
-fill 240 338 "$work/brand-out"
+fill 240 366 "$work/brand-out"
 xdotool key Tab
 sleep 0.3
 shot rebrand
@@ -53,7 +53,7 @@ writer=$!
 within 20 'test -s "$work/written"'
 sleep 2
 before=$(tail -n 1 "$work/written")
-click $((dx + 446)) $((dy + 380))  # Go!
+click $((dx + 446)) $((dy + 408))  # Go!
 out=$work/brand-out
 check "Go! builds runme, the AutoRun file and the three folders" within 120 'test -x "$out/runme" -a -x "$out/autorun.sh" -a -d "$out/bin" -a -d "$out/data" -a -d "$out/www"'
 check "and opens the output folder" within 20 'grep -qx "$out" "$work/opened"'
@@ -69,7 +69,7 @@ rm "$tree/www/write.php"
 click 637 35  # Rebrand
 check "Rebrand opens its dialog again" within 10 has_title Rebrand
 sleep 0.5
-click $((dx + 446)) $((dy + 380))  # Go!
+click $((dx + 446)) $((dy + 408))  # Go!
 check "it asks before it replaces the earlier copy" within 30 has_title Confirm
 shot rebrand-replace
 xdotool key alt+y

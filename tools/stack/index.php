@@ -186,6 +186,9 @@ function sizeText(int $bytes): string
       <?php if ($mailCount !== null): ?>
       <li><a href="/lodestack/mail/">Mail</a>: <?= $mailCount === 1 ? '1 message' : h((string) $mailCount) . ' messages' ?> that PHP sent<?php if ($noMailProgram): ?>; no mail program is installed, so PHP's mail() cannot send<?php endif; ?></li>
       <?php endif; ?>
+      <?php if ($localClient): ?>
+      <li><a href="/lodestack/logs/">Logs</a>: the last lines of the web server's and PHP's errors, the database server's log and the servers' output</li>
+      <?php endif; ?>
       <li><a href="help/">Help</a>: the folders of the stack, the database, the tray menu</li>
     </ul>
   </section>

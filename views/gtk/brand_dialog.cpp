@@ -18,18 +18,22 @@ constexpr int kBrowseLeft = 482;
 
 class GtkBrandView : public BrandView {
  public:
-  GtkBrandView(GtkWindow* owner, TfrmBrand& form) : dialog_(owner, "Rebrand", 573, 401), form_(form) {
+  GtkBrandView(GtkWindow* owner, TfrmBrand& form) : dialog_(owner, "Rebrand", brand_layout::kClientWidth, brand_layout::kClientHeight), form_(form) {
     for (const TBrandFrame& frame : brand_layout::kFrames)
       dialog_.Bevel(frame.left, frame.top, frame.width, frame.height);
     for (const TBrandRow& row : brand_layout::kRows) AddRow(row);
+    dialog_.Label(brand_layout::kDevToolsCaption, kLabelLeft, brand_layout::kDevToolsTop + 4);
+    devTools_ = dialog_.Put(gtk_check_button_new_with_label(brand_layout::kDevToolsBox), kControlLeft,
+                            brand_layout::kDevToolsTop);
 
     // The note wraps beside the buttons rather than widening the dialog.
-    GtkWidget* note = dialog_.Label(brand_layout::kNote, 8, 364);
+    constexpr int buttons = brand_layout::kButtonTop;
+    GtkWidget* note = dialog_.Label(brand_layout::kNote, 8, buttons - 4);
     gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
     gtk_label_set_max_width_chars(GTK_LABEL(note), 60);
     gtk_widget_set_size_request(note, 390, 30);
-    NoFocus(dialog_.Button("Go!", 409, 368, 75, 25, [this] { form_.btnOKClick(); }));
-    NoFocus(dialog_.Button("Cancel", 490, 368, 75, 25, [this] { form_.btnCancelClick(); }));
+    NoFocus(dialog_.Button("Go!", 409, buttons, 75, 25, [this] { form_.btnOKClick(); }));
+    NoFocus(dialog_.Button("Cancel", 490, buttons, 75, 25, [this] { form_.btnCancelClick(); }));
     form_.Attach(*this);
   }
 
@@ -56,6 +60,10 @@ class GtkBrandView : public BrandView {
   void SetRowEnabled(TRow row, bool enabled) override {
     const TEdit edit = brand_layout::RowEdit(row);
     SetSensitive({labels_[edit], edits_[edit], browses_[edit]}, enabled);
+  }
+  bool DevToolsChecked() const override { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(devTools_)); }
+  void SetDevToolsChecked(bool checked) override {
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(devTools_), checked);
   }
   void Close(TModalResult result) override { dialog_.Close(result); }
 
@@ -116,6 +124,7 @@ class GtkBrandView : public BrandView {
   std::array<GtkWidget*, 6> labels_{};   // of the rows with a Browse button
   std::array<GtkWidget*, 6> browses_{};
   GtkWidget* port_ = nullptr;
+  GtkWidget* devTools_ = nullptr;
 };
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace {
 constexpr const char* kTrayCaptions[kTrayItemCount] = {
     "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...",
     "&Back Up Database...", "&Restore Database...", "-",
-    "Open &Terminal", "-",
+    "Open &Terminal", "&Logs", "-",
     "&Help Contents", "&Contact Us", "&Visit Website", "&About...", "-", "E&xit",
 };
 
@@ -287,6 +287,7 @@ void GtkMainWindow::OnTrayItem(GtkMenuItem* item, gpointer self) {
     case TTrayItem::kBackUp: form->mnuTray_BackUpClick(); break;
     case TTrayItem::kRestore: form->mnuTray_RestoreClick(); break;
     case TTrayItem::kTerminal: form->mnuTray_TerminalClick(); break;
+    case TTrayItem::kLogs: form->mnuTray_LogsClick(); break;
     case TTrayItem::kHelp: form->mnuTray_HelpClick(); break;
     case TTrayItem::kEmail: form->mnuTray_EmailClick(); break;
     case TTrayItem::kWebsite: form->mnuTray_WebsiteClick(); break;

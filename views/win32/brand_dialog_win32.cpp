@@ -24,15 +24,20 @@ constexpr int kSecondWidth = kRowRight - kSecondLeft;
 class Win32BrandView : public BrandView {
  public:
   Win32BrandView(HWND owner, TfrmBrand& form)
-      : dialog_(owner, "Rebrand", 573, 401, Win32ModalDialog::kOwnerCentre), form_(form) {
+      : dialog_(owner, "Rebrand", brand_layout::kClientWidth, brand_layout::kClientHeight,
+                Win32ModalDialog::kOwnerCentre), form_(form) {
     for (const TBrandFrame& frame : brand_layout::kFrames)
       dialog_.Bevel(frame.left, frame.top, frame.width, frame.height);
     for (const TBrandRow& row : brand_layout::kRows) AddRow(row);
+    dialog_.Label(brand_layout::kDevToolsCaption, kLabelLeft, brand_layout::kDevToolsTop + 4);
+    devTools_ = dialog_.Put(L"Button", brand_layout::kDevToolsBox, BS_AUTOCHECKBOX | WS_TABSTOP, kControlLeft,
+                            brand_layout::kDevToolsTop + 2, kRowRight - kControlLeft, 17);
 
     // The note wraps beside the buttons rather than widening the dialog.
-    dialog_.Put(L"Static", brand_layout::kNote, SS_LEFT | SS_NOPREFIX, 8, 368, 390, 28);
-    dialog_.Button("Go!", 409, 368, 75, 25, [this] { form_.btnOKClick(); }, IDOK);
-    dialog_.Button("Cancel", 490, 368, 75, 25, [this] { form_.btnCancelClick(); }, IDCANCEL);
+    constexpr int buttons = brand_layout::kButtonTop;
+    dialog_.Put(L"Static", brand_layout::kNote, SS_LEFT | SS_NOPREFIX, 8, buttons, 390, 28);
+    dialog_.Button("Go!", 409, buttons, 75, 25, [this] { form_.btnOKClick(); }, IDOK);
+    dialog_.Button("Cancel", 490, buttons, 75, 25, [this] { form_.btnCancelClick(); }, IDCANCEL);
     form_.Attach(*this);
   }
 
@@ -53,6 +58,10 @@ class Win32BrandView : public BrandView {
   void SetRowEnabled(TRow row, bool enabled) override {
     const TEdit edit = brand_layout::RowEdit(row);
     SetEnabled({labels_[edit], edits_[edit], browses_[edit]}, enabled);
+  }
+  bool DevToolsChecked() const override { return SendMessageW(devTools_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void SetDevToolsChecked(bool checked) override {
+    SendMessageW(devTools_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   void Close(TModalResult result) override { dialog_.Close(result); }
 
@@ -96,6 +105,7 @@ class Win32BrandView : public BrandView {
   std::array<HWND, 6> labels_{};  // of the rows with a Browse button
   std::array<HWND, 6> browses_{};
   HWND port_ = nullptr;
+  HWND devTools_ = nullptr;
 };
 
 }  // namespace

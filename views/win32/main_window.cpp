@@ -29,7 +29,7 @@ constexpr UINT kFavoriteFirstId = 2000;
 constexpr const char* kTrayCaptions[kTrayItemCount] = {
     "&Show/Hide Main Window", "-", "&Down Size...", "Server S&ettings...",
     "&Back Up Database...", "&Restore Database...", "-",
-    "Open Command &Prompt", "-",
+    "Open Command &Prompt", "&Logs", "-",
     "&Help Contents", "&Contact Us", "&Visit Website", "&About...", "-", "E&xit",
 };
 
@@ -262,6 +262,7 @@ void Win32MainWindow::TrayCommand(TTrayItem item) {
     case TTrayItem::kBackUp: form_->mnuTray_BackUpClick(); break;
     case TTrayItem::kRestore: form_->mnuTray_RestoreClick(); break;
     case TTrayItem::kTerminal: form_->mnuTray_TerminalClick(); break;
+    case TTrayItem::kLogs: form_->mnuTray_LogsClick(); break;
     case TTrayItem::kHelp: form_->mnuTray_HelpClick(); break;
     case TTrayItem::kEmail: form_->mnuTray_EmailClick(); break;
     case TTrayItem::kWebsite: form_->mnuTray_WebsiteClick(); break;

@@ -119,7 +119,7 @@ check "Rebrand opens its dialog" within 10 'has "$(probe dialog Rebrand)" "^dial
 sleep 1
 brand=$(probe dialog Rebrand)
 echo "$brand"
-check "its client area is 573 x 401" test "$(value "$brand" dialog.client)" = 573x401
+check "its client area is 573 x 429" test "$(value "$brand" dialog.client)" = 573x429
 probe set Rebrand "$(nth "$brand" Edit 0)" "$(winpath "$work/splash.bmp")" >/dev/null
 probe set Rebrand "$(nth "$brand" Edit 1)" "Red Brand" >/dev/null
 probe set Rebrand "$(nth "$brand" Edit 2)" "$(winpath "$work/brand.ico")" >/dev/null
