@@ -180,7 +180,7 @@ class TodaysStandInStackTest : public StandInStackTest {
                              "bin\\php\\ext\\php_gd.dll", "bin\\mysql\\share\\english\\errmsg.sys"})
       test::WriteFile(Path(file), "x");
     test::WriteFile(Path("bin\\php\\php.ini"), "[PHP]\r\nextension=gd\r\n");
-    test::WriteFile(Path("Config.ini"), "[INI]\r\ntitle=Stand-in\r\nport=18310\r\nip=127.0.0.1");
+    test::WriteFile(Path("Config.ini"), "[INI]\r\ntitle=Stand-in\r\nport=20510\r\nip=127.0.0.1");
     THi::RunProgramAndWait(test::LodestackProgram(),
                            "/config \"" + Path("lodestack.exe") + "\" \"" + Path("Config.ini") + "\"",
                            "", kShowHidden);

@@ -30,7 +30,7 @@ cp "$mysqld" "$tree/bin/mysql/bin/mysqld.exe"
 : >"$tree/bin/Apache/conf/mime.types"
 : >"$tree/bin/php/php8apache2_4.dll"
 printf '[PHP]\r\n' >"$tree/bin/php/php.ini"
-printf '[INI]\r\ntitle=Todays Servers\r\nport=18520\r\nip=127.0.0.1\r\nfullscreen=0\r\nbrand=0\r\n' >"$work/Config.ini"
+printf '[INI]\r\ntitle=Todays Servers\r\nport=20520\r\nip=127.0.0.1\r\nfullscreen=0\r\nbrand=0\r\n' >"$work/Config.ini"
 "$wine_run" "$program" /config "$(winpath "$tree/lodestack.exe")" "$(winpath "$work/Config.ini")"
 
 tag=$(basename "$work")
