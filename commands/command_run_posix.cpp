@@ -153,7 +153,8 @@ int RunCommand(const std::vector<std::string>& args, const std::string& startFol
     bool ready = WriteFiles(stack, plan);
     if (ready && ownIni) {
       try {
-        server_config::WritePhpIniInto(stack.privateDir, stack.appPath + "bin", kDefaultMySqlPort);
+        server_config::WritePhpIniInto(stack.privateDir, stack.appPath + "bin",
+                                        server_set::Find(stack.appPath + "bin"), kDefaultMySqlPort);
       } catch (const std::exception& e) {
         std::fprintf(stderr, "lodestack: could not write php.ini into %s: %s\n", stack.privateDir.c_str(),
                      e.what());

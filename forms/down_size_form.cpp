@@ -6,7 +6,8 @@ void TfrmDownSize::FormShow() {
   for (std::size_t i = 0; i < FTable.rows.size(); ++i) {
     const TDownSizeRow& row = FTable.rows[i];
     const std::string marker = FAppPath + row.marker;
-    const bool present = row.markerIsFolder ? THi::DirectoryExists(marker) : THi::FileExists(marker);
+    const bool present = (row.markerIsFolder ? THi::DirectoryExists(marker) : THi::FileExists(marker)) ||
+                         (!row.newerMarker.empty() && THi::FileExists(FAppPath + row.newerMarker));
     FView->SetBoxEnabled(static_cast<int>(i), present);
   }
   FView->SetOkEnabled(false);

@@ -31,14 +31,14 @@ std::string TMainRun::WriteDefaultBrandIni() {
 }
 
 std::string TMainRun::WriteHttpdConf() {
-  return server_config::WriteHttpdConf(FBinDir, FHttpPort, ReadConfig("ip"),
+  return server_config::WriteHttpdConf(FBinDir, FServers, FHttpPort, ReadConfig("ip"),
                                        ConfigIsOn("copyfilestoharddisk"));
 }
 
-std::string TMainRun::WritePhpIni() { return server_config::WritePhpIni(FBinDir, FMySqlPort); }
+std::string TMainRun::WritePhpIni() { return server_config::WritePhpIni(FBinDir, FServers, FMySqlPort); }
 
 std::string TMainRun::WriteMyIni() {
-  const std::string file = server_config::WriteMyIni(FBinDir, FMySqlPort);
+  const std::string file = server_config::WriteMyIni(FBinDir, FServers, FMySqlPort);
   // For the stack's command line: its client and dump reach this server.
   server_config::WriteClientOptions(FMySqlPort);
   return file;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "server/server_set.h"
 #include "util/hi.h"
 #include "util/server_stop.h"
 
@@ -28,6 +29,8 @@ class TMainRun {
   std::string FConfigIni;
   std::string FBrandIni;
   std::string FBinDir;
+  // The server programs of the bin folder, found once at start-up.
+  TServerSet FServers = server_set::Default();
   std::string FMySqlExe;
   std::string FMyIni;
   int FMySqlPort = 0;

@@ -42,7 +42,7 @@ constexpr int kLogLines = 8;
 
 void Sleep(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
 
-std::string InBin(const std::string& binDir, const char* relative) {
+std::string InBin(const std::string& binDir, const std::string& relative) {
   return binDir + platform::kPathDelim + relative;
 }
 
@@ -101,6 +101,9 @@ void TMainRun::StartServers() {
     // Not for the servers: the notice is this run's to show.
     FNotice = TakeNotice();
     server_config::RefuseUnwritableFolders({THi::GetAppDir(), THi::GetWorkDir()});
+    // Before anything starts: a pair of servers that cannot work is refused.
+    // A CD's copy of the bin folder, made later, holds the same names.
+    FServers = server_set::Find(THi::GetAppPath() + "bin");
 
     FSplashPid = THi::RunProgram(THi::GetProgramFile(), "splash " + QuoteArgument(FConfigIni), "",
                                  kShowNormal, TChildTie::kEndWithLauncher);
@@ -170,7 +173,7 @@ void TMainRun::FormCreate() {
 }
 
 void TMainRun::StartDatabase() {
-  FMySqlExe = InBin(FBinDir, server_files::kMySqlExe);
+  FMySqlExe = InBin(FBinDir, FServers.databaseServer);
   if (!THi::FileExists(FMySqlExe)) return;
   FMySqlPort = THi::FindFreePort(3306, true);
   FMyIni = WriteMyIni();
@@ -217,7 +220,7 @@ void TMainRun::WaitForEarlierRun() {
 // sockets may still be in it; only those of its servers that still run stay.
 void TMainRun::RemoveStaleServerFiles() {
   TProcessIdList live;
-  for (const char* program : {server_files::kApacheExe, server_files::kMySqlExe}) {
+  for (const std::string& program : {FServers.webServer, FServers.databaseServer}) {
     const TProcessIdList found = THi::FindProcessesByPath(InBin(FBinDir, program));
     live.insert(live.end(), found.begin(), found.end());
   }
@@ -226,8 +229,9 @@ void TMainRun::RemoveStaleServerFiles() {
 
 void TMainRun::StartWebServer() {
   FHttpdConf = WriteHttpdConf();
-  FApacheExe = InBin(FBinDir, server_files::kApacheExe);
+  FApacheExe = InBin(FBinDir, FServers.webServer);
   FApacheLog = InWorkDir(server_logs::kWebServerOutput);
+  server_files::PrepareWebServerEnvironment(FBinDir);
   LaunchWebServer();
 }
 

@@ -34,5 +34,5 @@ constexpr TComponent kComponents[kDownSizeComponents] = {
 TDownSizeRow DownSizeRow(int position, std::string marker, bool markerIsFolder,
                          std::vector<TDownSizeAction> actions) {
   const TComponent& c = kComponents[position - kDownSizeFirstPosition];
-  return {position, c.checkBox, c.caption, c.group, std::move(marker), markerIsFolder, std::move(actions)};
+  return {position, c.checkBox, c.caption, c.group, std::move(marker), markerIsFolder, std::move(actions), {}};
 }

@@ -23,6 +23,8 @@ struct TDownSizeRow {
   std::string marker;     // relative to the program folder
   bool markerIsFolder;
   std::vector<TDownSizeAction> actions;  // in execution order
+  // A file of today's servers that offers the component too; empty when none.
+  std::string newerMarker;
 };
 
 // Shared files that go when none of the files that need them is left.
@@ -40,7 +42,9 @@ struct TDownSizeTable {
   // extensionDir; empty where the template names no files to tidy.
   std::string phpIniTemplate;
   std::string extensionDir;
-  std::string extensionSuffix;     // PHP's file name suffix of a bare extension name
+  // What PHP puts around a bare extension name ("gd") to find its file.
+  std::string extensionPrefix;
+  std::string extensionSuffix;
   // The tree's own copies of the libraries its programs need, which go once
   // nothing needs them; empty where the tree has no such folder.
   std::string libraryDir;

@@ -1,4 +1,6 @@
-// The Windows folder tree: the libraries beside Apache and the php_*.dll extensions.
+// The Windows folder tree: the libraries beside Apache and the php_*.dll
+// extensions, under the names of either generation of PHP; a row removes
+// whatever of them is there.
 #include "packaging/down_size_table.h"
 
 namespace {
@@ -16,6 +18,13 @@ TDownSizeRow ExtRow(int position, const char* name, std::vector<A> more = {}) {
   return DownSizeRow(position, std::string("bin\\php\\ext\\") + name, false, std::move(actions));
 }
 
+// A row that PHP 8 offers under another name as well.
+TDownSizeRow WithNewer(TDownSizeRow row, const char* marker, std::vector<A> more) {
+  row.actions.insert(row.actions.end(), more.begin(), more.end());
+  row.newerMarker = marker;
+  return row;
+}
+
 TDownSizeTable MakeTable() {
   TDownSizeTable t;
   t.rows = {
@@ -23,12 +32,14 @@ TDownSizeTable MakeTable() {
                   {Folder("data"), Folder("bin\\mysql"), File("bin\\Apache\\libmysql.dll"),
                    Ext("php_mysql.dll"), Ext("php_mysqli.dll"), Ext("php_pdo_mysql.dll"),
                    Favorite("DIRS", "MySQL data directory")}),
-      DownSizeRow(3, "bin\\Apache\\sqlite3.dll", false,
-                  {File("bin\\Apache\\sqlite3.dll"), Ext("php_pdo_sqlite_external.dll"),
-                   Ext("php_sqlite.dll")}),
+      WithNewer(DownSizeRow(3, "bin\\Apache\\sqlite3.dll", false,
+                            {File("bin\\Apache\\sqlite3.dll"), Ext("php_pdo_sqlite_external.dll"),
+                             Ext("php_sqlite.dll")}),
+                "bin\\php\\ext\\php_sqlite3.dll",
+                {Ext("php_sqlite3.dll"), Ext("php_pdo_sqlite.dll"), File("bin\\php\\libsqlite3.dll")}),
       DownSizeRow(4, "bin\\php\\Zend", true, {Folder("bin\\php\\Zend")}),
       DownSizeRow(5, "bin\\php\\ionCube", true, {Folder("bin\\php\\ionCube")}),
-      ExtRow(6, "php_gd2.dll"),
+      WithNewer(ExtRow(6, "php_gd2.dll"), "bin\\php\\ext\\php_gd.dll", {Ext("php_gd.dll")}),
       DownSizeRow(7, "bin\\php\\ext\\php_mbstring.dll", false,
                   {Ext("php_mbstring.dll"), Ext("php_exif.dll")}),
       ExtRow(8, "php_imap.dll", {File("bin\\Apache\\sendmail.exe"), File("bin\\Apache\\sendmail.ini")}),
@@ -51,6 +62,12 @@ TDownSizeTable MakeTable() {
        {"bin\\php\\ext\\php_pdo.dll"}},
   };
   t.favoritesFile = "bin\\Favorites.ini";
+  // PHP 8 names its extensions bare ("extension=gd" loads php_gd.dll); a
+  // line whose file is gone makes PHP complain at every start.
+  t.phpIniTemplate = "bin\\php\\php.ini";
+  t.extensionDir = "bin\\php\\ext";
+  t.extensionPrefix = "php_";
+  t.extensionSuffix = ".dll";
   return t;
 }
 

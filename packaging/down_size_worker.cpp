@@ -127,7 +127,8 @@ void TidyPhpIni(const TDownSizeTable& table, const std::string& appPath) {
   const std::string file = appPath + table.phpIniTemplate;
   if (!THi::FileExists(file)) return;
   const std::string text = THi::LoadFile(file);
-  const std::string tidy = DropMissingExtensions(text, appPath + table.extensionDir, table.extensionSuffix);
+  const std::string tidy = DropMissingExtensions(text, appPath + table.extensionDir, table.extensionPrefix,
+                                                 table.extensionSuffix);
   if (tidy == text) return;
   // Written beside and renamed over it, so a failed write leaves the template whole.
   const std::string fresh = file + ".new";
@@ -143,7 +144,7 @@ void TidyPhpIni(const TDownSizeTable& table, const std::string& appPath) {
 }  // namespace
 
 std::string DropMissingExtensions(const std::string& phpIni, const std::string& extensionDir,
-                                  const std::string& suffix) {
+                                  const std::string& prefix, const std::string& suffix) {
   std::string kept;
   std::size_t pos = 0;
   while (pos < phpIni.size()) {
@@ -155,8 +156,8 @@ std::string DropMissingExtensions(const std::string& phpIni, const std::string& 
     // Only bare names load from the extension folder; a line naming a path
     // elsewhere is the user's own and stays.
     const bool bare = !name.empty() && name.find_first_of("/\\") == std::string::npos;
-    const std::string library = extensionDir + platform::kPathDelim + name;
-    if (bare && !THi::FileExists(library) && !THi::FileExists(library + suffix)) continue;
+    const std::string folder = extensionDir + platform::kPathDelim;
+    if (bare && !THi::FileExists(folder + name) && !THi::FileExists(folder + prefix + name + suffix)) continue;
     kept += line;
   }
   return kept;

@@ -28,7 +28,7 @@ struct TDownSizeRun {
 void RunDownSizeWorker(const std::vector<std::string>& flags, const TDownSizeRun& run);
 
 // The php.ini text without the extension lines whose library is missing
-// from extensionDir (under the name as written or with `suffix` added);
-// every other byte stays as it was.
+// from extensionDir (under the name as written or between `prefix` and
+// `suffix`); every other byte stays as it was.
 std::string DropMissingExtensions(const std::string& phpIni, const std::string& extensionDir,
-                                  const std::string& suffix);
+                                  const std::string& prefix, const std::string& suffix);

@@ -10,6 +10,7 @@
 #include "server/config_quoting.h"
 #include "server/server_files.h"
 #include "server/server_logs.h"
+#include "server/server_set.h"
 #include "util/hi.h"
 #include "util/hi_error.h"
 #include "util/platform.h"
@@ -75,16 +76,59 @@ std::string FolderPattern(std::string folder) {
 // Set for a request that does not name the stack by one of its own names.
 constexpr char kOtherNameVariable[] = "LODESTACK_OTHER_NAME";
 
-std::vector<std::string> LocalAccessLines() {
-  return server_files::LocalOnlyAccess(server_config::kLocalClientVariable, kOtherNameVariable);
+bool IsApache24(const TServerSet& servers) { return servers.web == TServerGeneration::kCurrent; }
+
+// The access rules, inside a folder's section, that admit only requests
+// from this computer that name the stack by its own names. The older web
+// server cannot test one variable against another, but admitting by one
+// and refusing by the other needs neither.
+std::vector<std::string> LocalAccessLines(const TServerSet& servers) {
+  const std::string local = server_config::kLocalClientVariable;
+  if (IsApache24(servers))
+    return {"<RequireAll>", "Require env " + local, "Require not env " + std::string(kOtherNameVariable),
+            "</RequireAll>"};
+  return {"Order Allow,Deny", "Allow from env=" + local, "Deny from env=" + std::string(kOtherNameVariable)};
+}
+
+// Lines that refuse, with the reason, every request by another name. Apache
+// 2.4 answers it as misdirected, before any page or PHP runs; the older web
+// server has no such answer and refuses the whole site as forbidden.
+std::vector<std::string> RefuseOtherNames(const TServerSet& servers, const std::string& reason) {
+  if (IsApache24(servers))
+    return {"RewriteEngine On", "RewriteCond %{ENV:" + std::string(kOtherNameVariable) + "} =1",
+            "RewriteRule ^ - [R=421,L]", "ErrorDocument 421 \"" + reason + "\""};
+  std::vector<std::string> lines = {"<Location />"};
+  for (const std::string& line : LocalAccessLines(servers)) lines.push_back(line);
+  lines.push_back("ErrorDocument 403 \"" + reason + "\"");
+  lines.push_back("</Location>");
+  return lines;
 }
 
 // A folder that answers only the stack's own requests.
-std::vector<std::string> LocalFolderLines(const std::string& folder, const std::string& reason) {
+std::vector<std::string> LocalFolderLines(const TServerSet& servers, const std::string& folder,
+                                          const std::string& reason) {
   std::vector<std::string> lines = {"<DirectoryMatch " + FolderPattern(folder) + ">"};
-  for (const std::string& line : LocalAccessLines()) lines.push_back(line);
+  for (const std::string& line : LocalAccessLines(servers)) lines.push_back(line);
   lines.push_back("ErrorDocument 403 \"" + reason + "\"");
   lines.push_back("</DirectoryMatch>");
+  return lines;
+}
+
+// What Apache 2.4 needs before the shared lines: its server root, a
+// runtime folder of the run's own, and the modules the configuration uses.
+std::vector<std::string> Apache24Preamble(const std::string& binDir, const std::string& workDir) {
+  std::vector<std::string> lines = {
+      // Before any quoted path, which may name it.
+      server_config::kApacheDollarDefine,
+      "ServerRoot " + server_config::ApacheQuoted(binDir + platform::kPathDelim + "Apache"),
+      "DefaultRuntimeDir " + server_config::ApacheQuoted(workDir),
+  };
+  std::vector<std::pair<std::string, std::string>> modules = server_files::Apache24PlatformModules();
+  for (const char* name : {"authz_core", "mime", "dir", "setenvif", "alias"})
+    modules.emplace_back(std::string(name) + "_module", std::string("mod_") + name + ".so");
+  for (const auto& [name, file] : modules)
+    lines.push_back("LoadModule " + name + " " + server_files::kApache24ModuleDir + file);
+  for (const std::string& line : server_files::WebServerUserLines()) lines.push_back(line);
   return lines;
 }
 
@@ -95,8 +139,8 @@ std::vector<std::string> LocalFolderLines(const std::string& folder, const std::
 // every other name is refused; shared on the network, only phpMyAdmin and
 // the stack's own pages are kept to the stack's own requests. The PHP pages
 // check the same themselves.
-std::vector<std::string> LocalRequestLines(const std::string& documentRoot, const std::string& pagesDir,
-                                           int httpPort, bool loopbackOnly) {
+std::vector<std::string> LocalRequestLines(const TServerSet& servers, const std::string& documentRoot,
+                                           const std::string& pagesDir, int httpPort, bool loopbackOnly) {
   const std::string other = kOtherNameVariable;
   const std::string port = std::to_string(httpPort);
   std::vector<std::string> lines = {
@@ -112,17 +156,17 @@ std::vector<std::string> LocalRequestLines(const std::string& documentRoot, cons
       "Alias /lodestack " + server_config::ApacheQuoted(pagesDir),
   };
   for (const std::string& line : LocalFolderLines(
-           documentRoot + platform::kPathDelim + "phpmyadmin",
+           servers, documentRoot + platform::kPathDelim + "phpmyadmin",
            "phpMyAdmin answers only on the computer that runs the stack: "
            "the database and its tools are not shared on the network."))
     lines.push_back(line);
   for (const std::string& line : LocalFolderLines(
-           pagesDir, "The stack's own pages answer only on the computer that runs the stack, "
+           servers, pagesDir, "The stack's own pages answer only on the computer that runs the stack, "
                      "opened as 127.0.0.1, localhost or [::1]."))
     lines.push_back(line);
   if (loopbackOnly) {
-    for (const std::string& line : server_files::RefuseOtherNames(
-             other, LocalAccessLines(), "This stack answers only to its own names: 127.0.0.1, localhost and [::1]."))
+    for (const std::string& line :
+         RefuseOtherNames(servers, "This stack answers only to its own names: 127.0.0.1, localhost and [::1]."))
       lines.push_back(line);
   }
   return lines;
@@ -144,8 +188,8 @@ void RefuseUnwritableFolders(std::initializer_list<std::string> folders) {
   }
 }
 
-std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::string& ip,
-                           bool copySiteFromCd) {
+std::string WriteHttpdConf(const std::string& binDir, const TServerSet& servers, int httpPort,
+                           const std::string& ip, bool copySiteFromCd) {
   const std::string work = THi::GetWorkDir();
   const std::string file = InWorkDir("httpd.conf");
   const std::string listen = ip == "127.0.0.1" ? "127.0.0.1" : "0.0.0.0";
@@ -153,7 +197,11 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
   RefuseUnwritableFolders({documentRoot, binDir, work});
   if (THi::IsCdRom() && copySiteFromCd) documentRoot = CopyIntoWorkDir(documentRoot, "www");
 
-  std::vector<std::string> lines = server_files::HttpdPreamble(binDir, work);
+  std::vector<std::string> lines;
+  if (IsApache24(servers)) lines = Apache24Preamble(binDir, work);
+  // Apache 2.4's modules and types sit in folders of its server root.
+  const std::string moduleDir = IsApache24(servers) ? server_files::kApache24ModuleDir : "";
+  const std::string mimeTypes = IsApache24(servers) ? server_files::kApache24MimeTypes : "mime.types";
   for (const std::string& line : {
            "PidFile " + ApacheQuoted(InWorkDir("httpd.pid")),
            "ErrorLog " + ApacheQuoted(InWorkDir("error.log")),
@@ -162,16 +210,18 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
            "DocumentRoot " + ApacheQuoted(documentRoot),
            std::string("DirectoryIndex index.php index.html index.htm index.php5 index.php4 "
                        "index.php3 defult.htm default.html"),
-           std::string("TypesConfig mime.types"),
+           "TypesConfig " + mimeTypes,
            std::string("UseCanonicalName Off"),
-           server_files::PhpModuleLine(binDir),
+           std::string(servers.php == TServerGeneration::kCurrent ? "LoadModule php_module "
+                                                                   : "LoadModule php5_module ") +
+               ApacheQuoted(binDir + platform::kPathDelim + servers.phpModule),
            std::string("AddType application/x-httpd-php .php"),
-           std::string("LoadModule rewrite_module mod_rewrite.so"),
+           "LoadModule rewrite_module " + moduleDir + "mod_rewrite.so",
        })
     lines.push_back(line);
   // After the eleven lines, which load the rewrite module the rules may need.
   for (const std::string& line :
-       LocalRequestLines(documentRoot, binDir + platform::kPathDelim + "pages", httpPort, listen == "127.0.0.1"))
+       LocalRequestLines(servers, documentRoot, binDir + platform::kPathDelim + "pages", httpPort, listen == "127.0.0.1"))
     lines.push_back(line);
   server_files::LetWebServerRead(LogPaths());
 
@@ -181,11 +231,12 @@ std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::s
   return file;
 }
 
-std::string WritePhpIni(const std::string& binDir, int mySqlPort) {
-  return WritePhpIniInto(THi::GetWorkDir(), binDir, mySqlPort);
+std::string WritePhpIni(const std::string& binDir, const TServerSet& servers, int mySqlPort) {
+  return WritePhpIniInto(THi::GetWorkDir(), binDir, servers, mySqlPort);
 }
 
-std::string WritePhpIniInto(const std::string& folder, const std::string& binDir, int mySqlPort) {
+std::string WritePhpIniInto(const std::string& folder, const std::string& binDir, const TServerSet& servers,
+                            int mySqlPort) {
   const char sep = platform::kPathDelim;
   const std::string phpDir = binDir + sep + "php";
   const std::string file = folder + sep + "php.ini";
@@ -202,6 +253,14 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
   THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
                      PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
   THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
+  if (servers.php == TServerGeneration::kCurrent) {
+    // PHP 8's mysqli takes its default port from its own key, and loads a
+    // loader only as a zend_extension, which fails PHP's start when the
+    // file is missing.
+    THi::WriteIniValue(file, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
+    const std::string ionCube = server_files::CurrentIonCubeLoader(phpDir);
+    if (!ionCube.empty()) THi::WriteIniValue(file, "ionCube", "zend_extension", PhpIniQuoted(ionCube));
+  }
   server_files::WritePhpIniExtras(file, phpDir, mySqlPort, folder);
   THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
   for (const auto& [key, name] : kLogSettings) THi::WriteIniValue(file, "Lodestack", key, PhpIniQuoted(LogPath(name)));
@@ -231,7 +290,7 @@ std::string MailboxFolder() {
   return forTheRun;
 }
 
-std::string WriteMyIni(const std::string& binDir, int mySqlPort) {
+std::string WriteMyIni(const std::string& binDir, const TServerSet& servers, int mySqlPort) {
   const std::string file = InWorkDir("my.ini");
   const char sep = platform::kPathDelim;
   THi::WriteIniValue(file, "mysqld", "basedir", MySqlQuoted(ForwardSlashes(binDir + sep + "mysql")));
@@ -239,6 +298,15 @@ std::string WriteMyIni(const std::string& binDir, int mySqlPort) {
   THi::WriteIniValue(file, "mysqld", "bind-address", "127.0.0.1");
   THi::WriteIniValue(file, "mysqld", "port", std::to_string(mySqlPort));
   server_files::WriteMyIniExtras(file, THi::GetWorkDir());
+  if (servers.database == TServerGeneration::kCurrent) {
+    // The pid file would otherwise go into the data folder.
+    THi::WriteIniValue(file, "mysqld", "pid-file",
+                       MySqlQuoted(ForwardSlashes(InWorkDir("mysqld.pid"))));
+    // Without InnoDB, MariaDB needs another engine for new tables.
+    THi::WriteIniValue(file, "mysqld", "default-storage-engine", "Aria");
+    // Text in any language is stored as written.
+    THi::WriteIniValue(file, "mysqld", "character-set-server", "utf8mb4");
+  }
   if (THi::IsCdRom()) {
     // The database server needs to write its data: on a CD it works on a copy.
     const std::string copy = CopyIntoWorkDir(THi::GetAppPath() + "data", "data");

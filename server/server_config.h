@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "server/server_set.h"
+
 namespace server_config {
 
 // Set by the web server for requests from this computer (a loopback
@@ -27,19 +29,21 @@ inline constexpr char kMailboxSetting[] = "lodestack.mailbox";
 // launcher asks before it starts anything: a server never serves another folder.
 void RefuseUnwritableFolders(std::initializer_list<std::string> folders);
 
+// Each writer fits the configuration to the generation of its server in `servers`.
 // The web server's configuration, listening on `ip` ("127.0.0.1" means the
 // loopback address only, anything else all interfaces) and `httpPort`. On a
 // CD-ROM with `copySiteFromCd`, the site is copied into the work folder and
 // served from there. The site's folder "phpmyadmin" and the bin folder's
 // "pages" (as /lodestack/) answer only the stack's own requests; served on
 // loopback only, every other request is refused before any PHP runs.
-std::string WriteHttpdConf(const std::string& binDir, int httpPort, const std::string& ip,
-                           bool copySiteFromCd);
+std::string WriteHttpdConf(const std::string& binDir, const TServerSet& servers, int httpPort,
+                           const std::string& ip, bool copySiteFromCd);
 // The template php.ini of the bin folder with the paths and the database port
 // of this run, and the folder of the stack's own pages (kPagesSetting).
-std::string WritePhpIni(const std::string& binDir, int mySqlPort);
+std::string WritePhpIni(const std::string& binDir, const TServerSet& servers, int mySqlPort);
 // The same php.ini, written into another folder (a command's own, while the stack is stopped).
-std::string WritePhpIniInto(const std::string& folder, const std::string& binDir, int mySqlPort);
+std::string WritePhpIniInto(const std::string& folder, const std::string& binDir, const TServerSet& servers,
+                            int mySqlPort);
 // The option file of the database client and dump (--defaults-file), beside
 // my.ini: this run's socket and port, as the database's root user.
 inline constexpr char kClientOptionsFile[] = "client.cnf";
@@ -50,6 +54,6 @@ std::string WriteClientOptions(int mySqlPort);
 std::string MailboxFolder();
 // The database server's options; on a CD-ROM the data folder is copied into
 // the work folder and used from there.
-std::string WriteMyIni(const std::string& binDir, int mySqlPort);
+std::string WriteMyIni(const std::string& binDir, const TServerSet& servers, int mySqlPort);
 
 }  // namespace server_config

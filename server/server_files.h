@@ -2,31 +2,40 @@
 // servers need beyond the configuration lines both platforms share.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace server_files {
 
 // Relative to the bin folder, with the platform's separators.
-extern const char* const kApacheExe;
-extern const char* const kMySqlExe;
 extern const char* const kMySqlLanguage;
 extern const char* const kSendmail;
 extern const char* const kZendManager;   // relative to the PHP folder
 extern const char* const kIonCubeLoader; // relative to the PHP folder
 
-// The line that loads PHP into the web server.
-std::string PhpModuleLine(const std::string& binDir);
-// Lines the web server needs before the shared ones (empty on Windows).
-std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir);
-// The access rules, inside a folder's section, that admit only requests
-// that carry the variable `localClient` and do not carry `otherName`.
-std::vector<std::string> LocalOnlyAccess(const std::string& localClient, const std::string& otherName);
-// Lines that refuse, with the reason, every request carrying `otherName`;
-// `localAccess` are the LocalOnlyAccess lines, for a server that needs them.
-std::vector<std::string> RefuseOtherNames(const std::string& otherName,
-                                          const std::vector<std::string>& localAccess,
-                                          const std::string& reason);
+// One generation's server programs, relative to the bin folder.
+struct TServerNames {
+  std::vector<std::string> webServers;  // the first one there is the web server
+  std::string phpModule;
+  std::string databaseServer;
+};
+// The names the stack has always used; none where the platform never had them.
+std::optional<TServerNames> ClassicServers();
+// Apache 2.4, PHP 8 and MariaDB as this platform's builds lay them out.
+TServerNames CurrentServers();
+
+// Apache 2.4 on this platform: where its modules and mime.types are, from
+// its server root (the bin folder's "Apache"), with forward slashes.
+extern const char* const kApache24ModuleDir;
+extern const char* const kApache24MimeTypes;
+// Modules (name, file) this platform's Apache 2.4 needs before the shared ones.
+std::vector<std::pair<std::string, std::string>> Apache24PlatformModules();
+// Lines after the modules: whom the web server serves as, where it is told.
+std::vector<std::string> WebServerUserLines();
+// PHP 8's ionCube loader in the PHP folder; empty when there is none to load.
+std::string CurrentIonCubeLoader(const std::string& phpDir);
 // Why this platform's web server cannot be given the folder's name as it is;
 // empty when it can.
 std::string WhyApacheCannotName(const std::string& folder);
@@ -41,10 +50,12 @@ void LetWebServerRead(const std::vector<std::string>& logs);
 std::string ApacheParams(const std::string& httpdConf);
 // The database server's socket in the work folder; empty where it has none.
 std::string MySqlSocket(const std::string& workDir);
-// Keys the database server needs besides the shared four.
+// Keys the database server needs besides the shared four and MariaDB's.
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.
 void PrepareServerEnvironment();
+// Environment the web server needs, set once before it first starts.
+void PrepareWebServerEnvironment(const std::string& binDir);
 // Keys PHP needs besides the shared seven; phpDir is the bin folder's PHP folder.
 void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
                        const std::string& workDir);

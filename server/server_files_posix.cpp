@@ -16,8 +16,6 @@
 
 namespace server_files {
 
-const char* const kApacheExe = "Apache/Apache";
-const char* const kMySqlExe = "mysql/bin/mysqld";
 const char* const kMySqlLanguage = "mysql/share/english";
 const char* const kSendmail = "Apache/sendmail";
 const char* const kZendManager = "Zend/ZendExtensionManager.so";
@@ -55,45 +53,29 @@ std::optional<WebServerUser> WebServerUserWhenRoot() {
   return as;
 }
 
-std::vector<std::string> RunAsLines() {
+}  // namespace
+
+std::vector<std::string> WebServerUserLines() {
   const std::optional<WebServerUser> as = WebServerUserWhenRoot();
   if (!as) return {};
   return {"User " + as->user, "Group " + as->group};
 }
 
-}  // namespace
+// Linux has only today's servers, under the names the Windows tree had.
+std::optional<TServerNames> ClassicServers() { return std::nullopt; }
+TServerNames CurrentServers() { return {{"Apache/Apache"}, "php/libphp.so", "mysql/bin/mysqld"}; }
 
-std::string PhpModuleLine(const std::string& binDir) {
-  return "LoadModule php_module " + server_config::ApacheQuoted(binDir + "/php/libphp.so");
+const char* const kApache24ModuleDir = "";
+const char* const kApache24MimeTypes = "mime.types";
+
+// Debian builds the process model as a module.
+std::vector<std::pair<std::string, std::string>> Apache24PlatformModules() {
+  return {{"mpm_prefork_module", "mod_mpm_prefork.so"}};
 }
 
-std::vector<std::string> HttpdPreamble(const std::string& binDir, const std::string& workDir) {
-  std::vector<std::string> lines = {
-      // Before any quoted path, which may name it.
-      server_config::kApacheDollarDefine,
-      "ServerRoot " + server_config::ApacheQuoted(binDir + "/Apache"),
-      "DefaultRuntimeDir " + server_config::ApacheQuoted(workDir),
-      "LoadModule mpm_prefork_module mod_mpm_prefork.so",
-      "LoadModule authz_core_module mod_authz_core.so",
-      "LoadModule mime_module mod_mime.so",
-      "LoadModule dir_module mod_dir.so",
-      "LoadModule setenvif_module mod_setenvif.so",
-      "LoadModule alias_module mod_alias.so",
-  };
-  for (const std::string& line : RunAsLines()) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> LocalOnlyAccess(const std::string& localClient, const std::string& otherName) {
-  return {"<RequireAll>", "Require env " + localClient, "Require not env " + otherName, "</RequireAll>"};
-}
-
-// A name the server does not serve is answered as misdirected, before any
-// page or PHP runs.
-std::vector<std::string> RefuseOtherNames(const std::string& otherName, const std::vector<std::string>&,
-                                          const std::string& reason) {
-  return {"RewriteEngine On", "RewriteCond %{ENV:" + otherName + "} =1", "RewriteRule ^ - [R=421,L]",
-          "ErrorDocument 421 \"" + reason + "\""};
+std::string CurrentIonCubeLoader(const std::string& phpDir) {
+  const std::string loader = phpDir + "/" + kIonCubeLoader;
+  return THi::FileExists(loader) ? loader : std::string();
 }
 
 // Apache 2.4 can be given any name but one with a line break.
@@ -136,27 +118,22 @@ std::string ApacheParams(const std::string& httpdConf) {
 // load every extension of the tree a second time: only php.ini counts.
 void PrepareServerEnvironment() { THi::SetEnvVar("PHP_INI_SCAN_DIR", ""); }
 
+// Every program of the tree finds its libraries through its own RUNPATH.
+void PrepareWebServerEnvironment(const std::string&) {}
+
 std::string MySqlSocket(const std::string& workDir) { return workDir + "/mysql.sock"; }
 
-// The socket and pid file would otherwise go to the machine's own folders
-// (/run/mysqld) or into the data folder.
+// The socket would otherwise go to the machine's own folder (/run/mysqld).
 void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
   THi::WriteIniValue(myIni, "mysqld", "socket", server_config::MySqlQuoted(MySqlSocket(workDir)));
-  THi::WriteIniValue(myIni, "mysqld", "pid-file", server_config::MySqlQuoted(workDir + "/mysqld.pid"));
-  // Without InnoDB, MariaDB needs another engine for new tables.
-  THi::WriteIniValue(myIni, "mysqld", "default-storage-engine", "Aria");
-  // Text in any language is stored as written.
-  THi::WriteIniValue(myIni, "mysqld", "character-set-server", "utf8mb4");
 }
 
-// PHP 8's mysqli takes its default port from its own key. PHP's drivers take
-// the host "localhost" to mean a Unix socket, and most applications name
-// that host: it must be this stack's socket, not the machine's.
+// PHP's drivers take the host "localhost" to mean a Unix socket, and most
+// applications name that host: it must be this stack's socket, not the machine's.
 // The tree carries its certificate authorities: a bundle the template names
 // without a folder is the PHP folder's, and PHP needs its full path.
-void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
+void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int,
                        const std::string& workDir) {
-  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
   const std::string socket = server_config::PhpIniQuoted(MySqlSocket(workDir));
   THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", socket);
   THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", socket);

@@ -7,35 +7,42 @@
 
 namespace server_files {
 
-const char* const kApacheExe = "Apache\\Apache.exe";
-const char* const kMySqlExe = "mysql\\bin\\mysqld.exe";
 const char* const kMySqlLanguage = "mysql\\share\\english";
 const char* const kSendmail = "Apache\\sendmail.exe";
 const char* const kZendManager = "Zend\\ZendExtensionManager.dll";
 const char* const kIonCubeLoader = "ionCube\\ioncube_loader_win_5.2.dll";
 
-std::string PhpModuleLine(const std::string& binDir) {
-  return "LoadModule php5_module " + server_config::ApacheQuoted(binDir + "\\php\\php5apache.dll");
+std::optional<TServerNames> ClassicServers() {
+  return TServerNames{{"Apache\\Apache.exe"}, "php\\php5apache.dll", "mysql\\bin\\mysqld.exe"};
 }
 
-std::vector<std::string> HttpdPreamble(const std::string&, const std::string&) { return {}; }
-
-// The tree's Apache has the access and environment modules built in. It
-// cannot test one variable against another, but admitting by one and
-// refusing by the other needs neither.
-std::vector<std::string> LocalOnlyAccess(const std::string& localClient, const std::string& otherName) {
-  return {"Order Allow,Deny", "Allow from env=" + localClient, "Deny from env=" + otherName};
+// Apache Lounge's "Apache24" folder becomes "Apache"; some copy its programs
+// up to the folder itself.
+TServerNames CurrentServers() {
+  return {{"Apache\\bin\\httpd.exe", "Apache\\httpd.exe"}, "php\\php8apache2_4.dll",
+          "mysql\\bin\\mariadbd.exe"};
 }
 
-// This server has no answer for a misdirected request: it refuses the whole
-// site as forbidden.
-std::vector<std::string> RefuseOtherNames(const std::string&, const std::vector<std::string>& localAccess,
-                                          const std::string& reason) {
-  std::vector<std::string> lines = {"<Location />"};
-  lines.insert(lines.end(), localAccess.begin(), localAccess.end());
-  lines.push_back("ErrorDocument 403 \"" + reason + "\"");
-  lines.push_back("</Location>");
-  return lines;
+const char* const kApache24ModuleDir = "modules/";
+const char* const kApache24MimeTypes = "conf/mime.types";
+
+// Its process model (winnt) is built in, and it serves as the launcher's user.
+std::vector<std::pair<std::string, std::string>> Apache24PlatformModules() { return {}; }
+std::vector<std::string> WebServerUserLines() { return {}; }
+
+// ionCube ships one loader for each PHP 8 version, and only PHP's own would
+// load: with several there is no telling which one fits, and none is written.
+std::string CurrentIonCubeLoader(const std::string& phpDir) {
+  const std::string folder = phpDir + "\\ionCube";
+  std::string found;
+  for (const std::string& name : THi::ListFiles(folder)) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower.rfind("ioncube_loader_win_8.", 0) != 0 || !lower.ends_with(".dll")) continue;
+    if (!found.empty()) return {};
+    found = folder + "\\" + name;
+  }
+  return found;
 }
 
 // This server (2.0 and later) expands "${NAME}" from the environment and
@@ -75,6 +82,15 @@ void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
 std::string MySqlSocket(const std::string&) { return {}; }
 
 void PrepareServerEnvironment() {}
+
+// PHP's extensions need the DLLs beside PHP itself, which Windows finds
+// only on the PATH (or beside the web server's own program).
+void PrepareWebServerEnvironment(const std::string& binDir) {
+  const std::string php = binDir + "\\php";
+  const std::string path = THi::GetEnvVar("PATH");
+  if (path == php || path.rfind(php + ";", 0) == 0) return;
+  THi::SetEnvVar("PATH", path.empty() ? php : php + ";" + path);
+}
 
 void WritePhpIniExtras(const std::string&, const std::string&, int, const std::string&) {}
 

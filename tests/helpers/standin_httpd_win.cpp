@@ -1,12 +1,14 @@
 // A stand-in for the web server in the Windows tests: started as
 // `-f "<httpd.conf>"`, it reads the Listen line, starts one child of its own
 // program file (as the real server runs as a parent and a worker), writes
-// the pid file, and answers every connection with a small HTTP response
+// the pid file (and beside it, in "path.txt", the PATH it was given), and
+// answers every connection with a small HTTP response
 // until it is terminated.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -79,7 +81,11 @@ int main(int argc, char** argv) {
   const std::string listen = Directive(conf, "Listen");
   const std::string pidFile = Directive(conf, "PidFile");
   if (listen.empty()) return 1;
-  if (!pidFile.empty()) std::ofstream(pidFile) << GetCurrentProcessId() << "\n";
+  if (!pidFile.empty()) {
+    std::ofstream(pidFile) << GetCurrentProcessId() << "\n";
+    const char* path = getenv("PATH");
+    std::ofstream(pidFile.substr(0, pidFile.find_last_of("\\/") + 1) + "path.txt") << (path ? path : "") << "\n";
+  }
   StartChild();
   return Serve(listen);
 }

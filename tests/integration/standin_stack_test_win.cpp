@@ -163,4 +163,78 @@ TEST_F(StandInStackTest, KillingTheLauncherAtAnyMomentLeavesNothingRunning) {
   }
 }
 
+// The stand-ins laid out as today's zips unpack: Apache Lounge's Apache24 as
+// bin\Apache, PHP 8 with its module and extensions, MariaDB with its
+// mariadbd.exe beside a mysqld.exe.
+class TodaysStandInStackTest : public StandInStackTest {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"bin\\Apache\\bin", "bin\\Apache\\modules", "bin\\Apache\\conf", "bin\\mysql\\bin",
+                               "bin\\mysql\\share\\english", "bin\\php\\ext", "data", "www"})
+      std::filesystem::create_directories(test::U8Path(Path(folder)));
+    test::CopyProgram(test::LodestackProgram(), Path("lodestack.exe"));
+    test::CopyProgram(THi::GetAppPath() + "standin_httpd.exe", Path(kHttpd));
+    test::CopyProgram(THi::GetAppPath() + "standin_mysqld.exe", Path(kMariaDb));
+    test::CopyProgram(THi::GetAppPath() + "standin_mysqld.exe", Path(kMySqld));
+    for (const char* file : {"bin\\Apache\\conf\\mime.types", "bin\\php\\php8apache2_4.dll",
+                             "bin\\php\\ext\\php_gd.dll", "bin\\mysql\\share\\english\\errmsg.sys"})
+      test::WriteFile(Path(file), "x");
+    test::WriteFile(Path("bin\\php\\php.ini"), "[PHP]\r\nextension=gd\r\n");
+    test::WriteFile(Path("Config.ini"), "[INI]\r\ntitle=Stand-in\r\nport=20510\r\nip=127.0.0.1");
+    THi::RunProgramAndWait(test::LodestackProgram(),
+                           "/config \"" + Path("lodestack.exe") + "\" \"" + Path("Config.ini") + "\"",
+                           "", kShowHidden);
+  }
+  void TearDown() override {
+    for (const char* program : {"lodestack.exe", kHttpd, kMariaDb, kMySqld})
+      for (TProcessId pid : THi::FindProcessesByPath(Path(program))) THi::KillProcess(pid);
+  }
+  static constexpr const char* kHttpd = "bin\\Apache\\bin\\httpd.exe";
+  static constexpr const char* kMariaDb = "bin\\mysql\\bin\\mariadbd.exe";
+  static constexpr const char* kMySqld = "bin\\mysql\\bin\\mysqld.exe";
+};
+
+TEST_F(TodaysStandInStackTest, FindsStartsAndStopsApache24Php8AndMariaDb) {
+  const std::string httpd = Path(kHttpd);
+  const std::string mariadb = Path(kMariaDb);
+  THi::RunProgram(Path("lodestack.exe"), "", "", kShowNormal);
+  // Apache 2.4 on Windows runs as a parent and one child, as the older one did.
+  ASSERT_TRUE(test::WaitUntil([&] { return THi::FindProcessesByPath(httpd).size() >= 2; }, 60s))
+      << "the web server did not come up";
+  const std::string work = WorkDir();
+  const std::string conf = test::ReadFile(work + "\\httpd.conf");
+  for (const std::string& line :
+       {"ServerRoot \"" + Path("bin\\Apache") + "\"", std::string("LoadModule authz_core_module modules/mod_authz_core.so"),
+        "LoadModule php_module \"" + Path("bin\\php\\php8apache2_4.dll") + "\"",
+        std::string("TypesConfig conf/mime.types"), std::string("LoadModule rewrite_module modules/mod_rewrite.so"),
+        std::string("Require env LODESTACK_LOCAL_CLIENT"), std::string("RewriteRule ^ - [R=421,L]")})
+    EXPECT_NE(conf.find("\r\n" + line + "\r\n"), std::string::npos) << line << "\n" << conf;
+  const std::size_t listen = conf.find("Listen 127.0.0.1:");
+  ASSERT_NE(listen, std::string::npos);
+  EXPECT_TRUE(test::WaitUntil([&] { return Accepts(std::atoi(conf.c_str() + listen + 17)); }));
+  // PHP's own DLLs are found first.
+  EXPECT_TRUE(test::WaitUntil([&] { return THi::FileExists(work + "\\path.txt"); }));
+  EXPECT_EQ(test::ReadFile(work + "\\path.txt").rfind(Path("bin\\php") + ";", 0), 0u);
+
+  const std::string dbPort = THi::ReadIniValue(work + "\\my.ini", "mysqld", "port");
+  EXPECT_EQ(THi::ReadIniValue(work + "\\php.ini", "MySQLi", "mysqli.default_port"), dbPort);
+  EXPECT_EQ(THi::ReadIniValue(work + "\\php.ini", "PHP", "extension"), "gd");
+  EXPECT_EQ(THi::ReadIniValue(work + "\\my.ini", "mysqld", "default-storage-engine"), "Aria");
+  EXPECT_TRUE(test::WaitUntil([&] { return Accepts(std::stoi(dbPort)); }));
+  EXPECT_EQ(THi::FindProcessesByPath(mariadb).size(), 1u) << "MariaDB runs as mariadbd.exe";
+  EXPECT_TRUE(THi::FindProcessesByPath(Path(kMySqld)).empty());
+
+  TProcessId launcher = 0;
+  for (TProcessId pid : THi::FindProcessesByPath(Path("lodestack.exe")))
+    if (THi::GetProcessPath(THi::GetParentProcessId(pid)).empty()) launcher = pid;
+  ASSERT_NE(launcher, 0u);
+  AskToQuit(launcher);
+  EXPECT_TRUE(test::WaitUntil([&] {
+    return THi::FindProcessesByPath(Path("lodestack.exe")).empty() && THi::FindProcessesByPath(httpd).empty() &&
+           THi::FindProcessesByPath(mariadb).empty();
+  }, 60s));
+  EXPECT_FALSE(THi::DirectoryExists(work));
+  EXPECT_TRUE(THi::FileExists(Path("clean-shutdown"))) << "MariaDB was asked to stop through its shutdown event";
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include "server/config_quoting.h"
 #include "server/server_config.h"
 #include "server/server_files.h"
+#include "server/server_set.h"
 #include "support/test_support.h"
 #include "util/hi_error.h"
 #include "util/platform.h"
@@ -70,7 +71,9 @@ class ServerConfigTest : public test::TempFolderTest {
   // The lines after them: the rules for the stack's own requests.
   std::vector<std::string> LocalRequestLines() {
     std::vector<std::string> lines = HttpdLines();
-    const auto first = std::find(lines.begin(), lines.end(), "LoadModule rewrite_module mod_rewrite.so");
+    const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.rfind("LoadModule rewrite_module ", 0) == 0;
+    });
     return {first == lines.end() ? first : first + 1, lines.end()};
   }
 
@@ -255,6 +258,116 @@ TEST_F(ServerConfigTest, AFolderNameNoServerCanReadBackIsRefusedByName) {
 }
 
 #if defined(_WIN32)
+// A bin folder laid out as today's Windows zips unpack, with `files` in it.
+void TodaysTree(const std::string& bin, std::initializer_list<const char*> files) {
+  for (const char* file : files) {
+    const std::string path = bin + "\\" + file;
+    std::filesystem::create_directories(test::U8Path(path).parent_path());
+    test::WriteFile(path, "x");
+  }
+}
+
+// Each server's generation comes from its own files: the older names first,
+// MariaDB by its mariadbd.exe; a pair that cannot work is refused, naming both.
+TEST_F(ServerConfigTest, WindowsServersAreFoundByTheirFiles) {
+  const std::string bin = Path("bin");
+  TServerSet found = server_set::Find(bin);
+  EXPECT_EQ(found.web, TServerGeneration::kClassic) << "nothing there: the older names";
+  EXPECT_EQ(found.webServer, "Apache\\Apache.exe");
+
+  TodaysTree(bin, {"Apache\\httpd.exe", "php\\php8apache2_4.dll", "mysql\\bin\\mysqld.exe"});
+  found = server_set::Find(bin);
+  EXPECT_EQ(found.web, TServerGeneration::kCurrent);
+  EXPECT_EQ(found.webServer, "Apache\\httpd.exe");
+  EXPECT_EQ(found.php, TServerGeneration::kCurrent);
+  EXPECT_EQ(found.database, TServerGeneration::kClassic) << "a mysqld.exe alone is the older server";
+  EXPECT_EQ(found.databaseServer, "mysql\\bin\\mysqld.exe");
+
+  TodaysTree(bin, {"Apache\\bin\\httpd.exe", "mysql\\bin\\mariadbd.exe"});
+  found = server_set::Find(bin);
+  EXPECT_EQ(found.webServer, "Apache\\bin\\httpd.exe");
+  EXPECT_EQ(found.database, TServerGeneration::kCurrent);
+  EXPECT_EQ(found.databaseServer, "mysql\\bin\\mariadbd.exe");
+
+  TodaysTree(bin, {"Apache\\Apache.exe"});
+  try {
+    server_set::Find(bin);
+    ADD_FAILURE() << "the older web server was given PHP 8's module";
+  } catch (const EHiError& e) {
+    EXPECT_NE(std::string(e.what()).find(bin + "\\Apache\\Apache.exe"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(bin + "\\php\\php8apache2_4.dll"), std::string::npos) << e.what();
+  }
+  // Both modules there: each web server takes its own.
+  TodaysTree(bin, {"php\\php5apache.dll"});
+  EXPECT_EQ(server_set::Find(bin).php, TServerGeneration::kClassic);
+  std::filesystem::remove(test::U8Path(bin + "\\Apache\\Apache.exe"));
+  EXPECT_EQ(server_set::Find(bin).php, TServerGeneration::kCurrent);
+  std::filesystem::remove(test::U8Path(bin + "\\php\\php8apache2_4.dll"));
+  EXPECT_THROW(server_set::Find(bin), EHiError) << "Apache 2.4 with only the older module";
+}
+
+// Apache 2.4, PHP 8 and MariaDB get the Linux build's rules with Windows
+// names: every line of httpd.conf, and the keys of php.ini and my.ini.
+TEST_F(ServerConfigTest, WindowsTodaysServersGetTheirOwnConfiguration) {
+  form_.FBinDir = Path("bin");
+  TodaysTree(form_.FBinDir, {"Apache\\bin\\httpd.exe", "php\\php8apache2_4.dll", "mysql\\bin\\mariadbd.exe",
+                             "mysql\\bin\\mysqld.exe", "php\\ionCube\\ioncube_loader_win_8.2.dll"});
+  test::WriteFile(form_.FBinDir + "\\php\\php.ini", "[PHP]\r\n");
+  form_.FServers = server_set::Find(form_.FBinDir);
+  const std::string work = THi::GetWorkDir();
+  const auto quoted = [](const std::string& text) { return server_config::ApacheQuoted(text); };
+  std::string www = THi::GetAppPath() + "www";
+  const std::string local = "<RequireAll>|Require env LODESTACK_LOCAL_CLIENT|"
+                            "Require not env LODESTACK_OTHER_NAME|</RequireAll>|";
+  std::string expected =
+      "Define LODESTACK_DOLLAR $|ServerRoot " + quoted(form_.FBinDir + "\\Apache") +
+      "|DefaultRuntimeDir " + quoted(work) +
+      "|LoadModule authz_core_module modules/mod_authz_core.so|LoadModule mime_module modules/mod_mime.so"
+      "|LoadModule dir_module modules/mod_dir.so|LoadModule setenvif_module modules/mod_setenvif.so"
+      "|LoadModule alias_module modules/mod_alias.so"
+      "|PidFile " + quoted(work + "\\httpd.pid") + "|ErrorLog " + quoted(work + "\\error.log") +
+      "|Listen 127.0.0.1:81|ServerName 127.0.0.1|DocumentRoot " + quoted(www) +
+      "|DirectoryIndex index.php index.html index.htm index.php5 index.php4 index.php3 defult.htm default.html"
+      "|TypesConfig conf/mime.types|UseCanonicalName Off"
+      "|LoadModule php_module " + quoted(form_.FBinDir + "\\php\\php8apache2_4.dll") +
+      "|AddType application/x-httpd-php .php|LoadModule rewrite_module modules/mod_rewrite.so"
+      "|SetEnvIf Remote_Addr \"^(127\\.|::1$|::ffff:127\\.)\" LODESTACK_LOCAL_CLIENT=1"
+      "|SetEnvIf Remote_Addr ^ LODESTACK_OTHER_NAME=1"
+      "|SetEnvIfNoCase Host \"^(127\\.0\\.0\\.1|localhost|\\[::1\\])(:81)?$\" !LODESTACK_OTHER_NAME"
+      "|SetEnvIf Remote_Addr ^ LODESTACK_HTTP_PORT=81|Alias /lodestack " + quoted(form_.FBinDir + "\\pages") + "|";
+  std::replace(www.begin(), www.end(), '\\', '/');
+  std::string pages = form_.FBinDir + "\\pages";
+  std::replace(pages.begin(), pages.end(), '\\', '/');
+  expected += "<DirectoryMatch \"^" + server_config::ApacheRegexLiteral(www) + "/phpmyadmin(/|$)\">|" + local +
+              "ErrorDocument 403 \"phpMyAdmin answers only on the computer that runs the stack: "
+              "the database and its tools are not shared on the network.\"|</DirectoryMatch>|"
+              "<DirectoryMatch \"^" + server_config::ApacheRegexLiteral(pages) + "(/|$)\">|" + local +
+              "ErrorDocument 403 \"The stack's own pages answer only on the computer that runs the stack, "
+              "opened as 127.0.0.1, localhost or [::1].\"|</DirectoryMatch>|"
+              "RewriteEngine On|RewriteCond %{ENV:LODESTACK_OTHER_NAME} =1|RewriteRule ^ - [R=421,L]|"
+              "ErrorDocument 421 \"This stack answers only to its own names: 127.0.0.1, localhost and [::1].\"|";
+  std::string written;
+  for (const std::string& line : HttpdLines()) written += line + "|";
+  EXPECT_EQ(written, expected);
+
+  const std::string phpIni = form_.WritePhpIni();
+  EXPECT_EQ(THi::ReadIniValue(phpIni, "MySQLi", "mysqli.default_port"), "3307");
+  EXPECT_EQ(THi::ReadIniValue(phpIni, "MySQL", "mysql.default_port"), "3307");
+  EXPECT_EQ(THi::ReadIniValue(phpIni, "ionCube", "zend_extension"),
+            form_.FBinDir + "\\php\\ionCube\\ioncube_loader_win_8.2.dll");
+  // One loader for each PHP version: no telling which one fits.
+  TodaysTree(form_.FBinDir, {"php\\ionCube\\ioncube_loader_win_8.3.dll"});
+  EXPECT_EQ(test::ReadFile(form_.WritePhpIni()).find("zend_extension="), std::string::npos);
+
+  const std::string myIni = form_.WriteMyIni();
+  std::string pidFile = work + "\\mysqld.pid";
+  std::replace(pidFile.begin(), pidFile.end(), '\\', '/');
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "pid-file"), pidFile);
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "default-storage-engine"), "Aria");
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "character-set-server"), "utf8mb4");
+  EXPECT_EQ(THi::ReadIniValue(myIni, "mysqld", "bind-address"), "127.0.0.1");
+}
+
 TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
   form_.FBinDir = "C:\\S\\bin";
   std::vector<std::string> lines = HttpdLines();
@@ -288,6 +401,8 @@ TEST_F(ServerConfigTest, WindowsTextsAreExactlyTheElevenLines) {
   EXPECT_THROW(server_config::RefuseUnwritableFolders({"C:\\site${HOME}x"}), EHiError);
   const std::string myIni = test::ReadFile(form_.WriteMyIni());
   EXPECT_NE(myIni.find("basedir=\"C:/S/bin/mysql\"\r\n"), std::string::npos) << myIni;
+  EXPECT_EQ(myIni.find("default-storage-engine"), std::string::npos) << "the older server has no such key";
+  EXPECT_EQ(test::ReadFile(form_.WritePhpIni()).find("mysqli."), std::string::npos);
   EXPECT_EQ(server_files::ApacheParams("C:\\w\\httpd.conf"), "-f \"C:\\w\\httpd.conf\"");
 }
 #else
