@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "util/hi.h"
+#include "util/ini_file.h"
 
 void WriteDefaultBrandIni(const std::string& file) {
   static const std::pair<const char*, const char*> kDefaults[] = {
@@ -12,5 +12,7 @@ void WriteDefaultBrandIni(const std::string& file) {
       {"datadir", ""},        {"srcdir", ""},              {"outputdir", ""},
       {"copyfilestoharddisk", "0"}, {"brand", "1"},
   };
-  for (const auto& [key, value] : kDefaults) THi::WriteIniValue(file, kBrandSection, key, value);
+  TIniFile ini(file);
+  for (const auto& [key, value] : kDefaults) ini.Write(kBrandSection, key, value);
+  ini.Save();
 }

@@ -9,6 +9,7 @@
 #include "server/server_files.h"
 #include "util/hi.h"
 #include "util/hi_error.h"
+#include "util/ini_file.h"
 #include "util/platform.h"
 
 namespace {
@@ -166,18 +167,15 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
   THi::CopyFile(phpDir + sep + "php.ini", file);
   THi::SetReadOnlyTree(file, false);
 
-  THi::WriteIniValue(file, "PHP", "extension_dir", PhpIniQuoted(phpDir + sep + "ext"));
-  THi::WriteIniValue(file, "PHP", "mime_magic.magicfile",
-                     PhpIniQuoted(phpDir + sep + "ext" + sep + "magic.mime"));
-  THi::WriteIniValue(file, "Zend", "zend_extension_manager.optimizer_ts",
-                     PhpIniQuoted(phpDir + sep + "Zend"));
-  THi::WriteIniValue(file, "Zend", "zend_extension_ts",
-                     PhpIniQuoted(phpDir + sep + server_files::kZendManager));
-  THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
-                     PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
-  THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
-  server_files::WritePhpIniExtras(file, phpDir, mySqlPort, folder);
-  THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
+  TIniFile ini(file);
+  ini.Write("PHP", "extension_dir", PhpIniQuoted(phpDir + sep + "ext"));
+  ini.Write("PHP", "mime_magic.magicfile", PhpIniQuoted(phpDir + sep + "ext" + sep + "magic.mime"));
+  ini.Write("Zend", "zend_extension_manager.optimizer_ts", PhpIniQuoted(phpDir + sep + "Zend"));
+  ini.Write("Zend", "zend_extension_ts", PhpIniQuoted(phpDir + sep + server_files::kZendManager));
+  ini.Write("ionCube", "zend_extension_ts", PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
+  ini.Write("MySQL", "mysql.default_port", std::to_string(mySqlPort));
+  server_files::WritePhpIniExtras(ini, phpDir, mySqlPort, folder);
+  ini.Write("Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
   try {
     const std::string sendmail =
         THi::GetShortPath(THi::ExpandPath(binDir + sep + server_files::kSendmail));
@@ -185,12 +183,13 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
     // of just " -t" would make every mail() fail.
     if (!sendmail.empty()) {
       const std::string mailbox = MailboxFolder();
-      THi::WriteIniValue(file, "mail function", "sendmail_path",
-                         PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
-      THi::WriteIniValue(file, "Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
+      ini.Write("mail function", "sendmail_path",
+                PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
+      ini.Write("Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
     }
   } catch (const std::exception&) {
   }
+  ini.Save();
   return file;
 }
 
@@ -205,16 +204,18 @@ std::string MailboxFolder() {
 std::string WriteMyIni(const std::string& binDir, int mySqlPort) {
   const std::string file = InWorkDir("my.ini");
   const char sep = platform::kPathDelim;
-  THi::WriteIniValue(file, "mysqld", "basedir", MySqlQuoted(ForwardSlashes(binDir + sep + "mysql")));
-  THi::WriteIniValue(file, "mysqld", "datadir", MySqlQuoted(ForwardSlashes(THi::GetAppPath() + "data")));
-  THi::WriteIniValue(file, "mysqld", "bind-address", "127.0.0.1");
-  THi::WriteIniValue(file, "mysqld", "port", std::to_string(mySqlPort));
-  server_files::WriteMyIniExtras(file, THi::GetWorkDir());
+  TIniFile ini(file);
+  ini.Write("mysqld", "basedir", MySqlQuoted(ForwardSlashes(binDir + sep + "mysql")));
+  ini.Write("mysqld", "datadir", MySqlQuoted(ForwardSlashes(THi::GetAppPath() + "data")));
+  ini.Write("mysqld", "bind-address", "127.0.0.1");
+  ini.Write("mysqld", "port", std::to_string(mySqlPort));
+  server_files::WriteMyIniExtras(ini, THi::GetWorkDir());
   if (THi::IsCdRom()) {
     // The database server needs to write its data: on a CD it works on a copy.
     const std::string copy = CopyIntoWorkDir(THi::GetAppPath() + "data", "data");
-    THi::WriteIniValue(file, "mysqld", "datadir", MySqlQuoted(ForwardSlashes(copy)));
+    ini.Write("mysqld", "datadir", MySqlQuoted(ForwardSlashes(copy)));
   }
+  ini.Save();
   return file;
 }
 

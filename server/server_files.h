@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class TIniFile;
+
 namespace server_files {
 
 // Relative to the bin folder, with the platform's separators.
@@ -39,11 +41,11 @@ std::string ApacheParams(const std::string& httpdConf);
 // The database server's socket in the work folder; empty where it has none.
 std::string MySqlSocket(const std::string& workDir);
 // Keys the database server needs besides the shared four.
-void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
+void WriteMyIniExtras(TIniFile& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.
 void PrepareServerEnvironment();
 // Keys PHP needs besides the shared seven; phpDir is the bin folder's PHP folder.
-void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
+void WritePhpIniExtras(TIniFile& phpIni, const std::string& phpDir, int mySqlPort,
                        const std::string& workDir);
 
 }  // namespace server_files

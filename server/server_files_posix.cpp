@@ -12,6 +12,7 @@
 #include "server/config_quoting.h"
 #include "util/command_line.h"
 #include "util/hi.h"
+#include "util/ini_file.h"
 
 namespace server_files {
 
@@ -123,13 +124,13 @@ std::string MySqlSocket(const std::string& workDir) { return workDir + "/mysql.s
 
 // The socket and pid file would otherwise go to the machine's own folders
 // (/run/mysqld) or into the data folder.
-void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
-  THi::WriteIniValue(myIni, "mysqld", "socket", server_config::MySqlQuoted(MySqlSocket(workDir)));
-  THi::WriteIniValue(myIni, "mysqld", "pid-file", server_config::MySqlQuoted(workDir + "/mysqld.pid"));
+void WriteMyIniExtras(TIniFile& myIni, const std::string& workDir) {
+  myIni.Write("mysqld", "socket", server_config::MySqlQuoted(MySqlSocket(workDir)));
+  myIni.Write("mysqld", "pid-file", server_config::MySqlQuoted(workDir + "/mysqld.pid"));
   // Without InnoDB, MariaDB needs another engine for new tables.
-  THi::WriteIniValue(myIni, "mysqld", "default-storage-engine", "Aria");
+  myIni.Write("mysqld", "default-storage-engine", "Aria");
   // Text in any language is stored as written.
-  THi::WriteIniValue(myIni, "mysqld", "character-set-server", "utf8mb4");
+  myIni.Write("mysqld", "character-set-server", "utf8mb4");
 }
 
 // PHP 8's mysqli takes its default port from its own key. PHP's drivers take
@@ -137,17 +138,17 @@ void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
 // that host: it must be this stack's socket, not the machine's.
 // The tree carries its certificate authorities: a bundle the template names
 // without a folder is the PHP folder's, and PHP needs its full path.
-void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
+void WritePhpIniExtras(TIniFile& phpIni, const std::string& phpDir, int mySqlPort,
                        const std::string& workDir) {
-  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
+  phpIni.Write("MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
   const std::string socket = server_config::PhpIniQuoted(MySqlSocket(workDir));
-  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", socket);
-  THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", socket);
+  phpIni.Write("MySQLi", "mysqli.default_socket", socket);
+  phpIni.Write("Pdo_mysql", "pdo_mysql.default_socket", socket);
   for (const auto& [section, key] : {std::pair<const char*, const char*>{"curl", "curl.cainfo"},
                                      {"openssl", "openssl.cafile"}}) {
-    const std::string bundle = THi::ReadIniValue(phpIni, section, key);
+    const std::string bundle = phpIni.Read(section, key);
     if (!bundle.empty() && bundle.find('/') == std::string::npos)
-      THi::WriteIniValue(phpIni, section, key, server_config::PhpIniQuoted(phpDir + "/" + bundle));
+      phpIni.Write(section, key, server_config::PhpIniQuoted(phpDir + "/" + bundle));
   }
 }
 
