@@ -17,6 +17,8 @@ namespace {
 
 constexpr char kModuleFolder[] = "bin/desktop/";
 constexpr char kModuleName[] = "lodestack-gtk.so";
+// The splash process's module: GTK without the browser engine.
+constexpr char kSplashModuleName[] = "lodestack-splash.so";
 
 // The display of the user's session; empty without one.
 std::string DisplayName() {
@@ -32,17 +34,17 @@ struct TLoadedDesktop {
   std::string failure;  // why it is missing, when a display was named
 };
 
-TLoadedDesktop Load() {
+// The module of that name in the tree, or beside the program file; empty when neither.
+std::string ModuleFile(const char* name) {
+  for (const std::string& candidate : {THi::GetAppPath() + kModuleFolder + name, THi::GetAppPath() + name}) {
+    if (THi::FileExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+TLoadedDesktop Load(const std::string& file) {
   TLoadedDesktop loaded;
   if (DisplayName().empty()) return loaded;
-  std::string file;
-  for (const std::string& candidate :
-       {THi::GetAppPath() + kModuleFolder + kModuleName, THi::GetAppPath() + kModuleName}) {
-    if (THi::FileExists(candidate)) {
-      file = candidate;
-      break;
-    }
-  }
   if (file.empty()) {
     loaded.failure = std::string("its desktop module ") + kModuleFolder + kModuleName + " is missing";
     return loaded;
@@ -66,8 +68,19 @@ TLoadedDesktop Load() {
 
 // Loaded once, when a role first asks for a window.
 const TLoadedDesktop& Loaded() {
-  static const TLoadedDesktop loaded = Load();
+  static const TLoadedDesktop loaded = Load(ModuleFile(kModuleName));
   return loaded;
+}
+
+// The splash process takes its own module, or the whole desktop from a tree
+// that has none.
+const TDesktopModule* SplashModule() {
+  const std::string own = ModuleFile(kSplashModuleName);
+  if (!own.empty()) {
+    static const TLoadedDesktop splash = Load(own);
+    if (splash.module) return splash.module;
+  }
+  return Loaded().module;
 }
 
 }  // namespace
@@ -79,7 +92,7 @@ TDesktop CreateDesktop() {
     return module ? module->CreateMainView() : nullptr;
   };
   desktop.RunSplash = [](const std::string& configIni) {
-    if (const TDesktopModule* module = Loaded().module) module->RunSplash(configIni);
+    if (const TDesktopModule* module = SplashModule()) module->RunSplash(configIni);
   };
   desktop.WhyNoWindow = [] {
     const std::string display = DisplayName();

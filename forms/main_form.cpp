@@ -240,7 +240,12 @@ void TfrmMain::ShutDownBegins() {
 
 void TfrmMain::ShowHome(const std::string& address) {
   MainWindowView* window = Window();
-  if (!window) return;
+  // Without a window of its own the start page has gone to the user's
+  // browser, as to an external one: the splash has nothing to wait for.
+  if (!window) {
+    if (FSplashPid != 0) THi::KillProcess(FSplashPid);
+    return;
+  }
   window->SetAddressText(address);
   NavigateToAddress();
   if (ConfigIsOn("fullscreen")) EnterFullScreen();

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "util/hi.h"
+#include "util/ini_file.h"
 
 void WriteDefaultBrandIni(const std::string& file) {
   static const std::pair<const char*, const char*> kDefaults[] = {
@@ -14,5 +14,7 @@ void WriteDefaultBrandIni(const std::string& file) {
       // A branded copy has no inspector unless its maker allows one.
       {"devtools", "0"},
   };
-  for (const auto& [key, value] : kDefaults) THi::WriteIniValue(file, kBrandSection, key, value);
+  TIniFile ini(file);
+  for (const auto& [key, value] : kDefaults) ini.Write(kBrandSection, key, value);
+  ini.Save();
 }

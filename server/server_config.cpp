@@ -13,6 +13,7 @@
 #include "server/server_set.h"
 #include "util/hi.h"
 #include "util/hi_error.h"
+#include "util/ini_file.h"
 #include "util/platform.h"
 
 namespace {
@@ -243,27 +244,28 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
   THi::CopyFile(phpDir + sep + "php.ini", file);
   THi::SetReadOnlyTree(file, false);
 
-  THi::WriteIniValue(file, "PHP", "extension_dir", PhpIniQuoted(phpDir + sep + "ext"));
-  THi::WriteIniValue(file, "PHP", "mime_magic.magicfile",
+  TIniFile ini(file);
+  ini.Write("PHP", "extension_dir", PhpIniQuoted(phpDir + sep + "ext"));
+  ini.Write("PHP", "mime_magic.magicfile",
                      PhpIniQuoted(phpDir + sep + "ext" + sep + "magic.mime"));
-  THi::WriteIniValue(file, "Zend", "zend_extension_manager.optimizer_ts",
+  ini.Write("Zend", "zend_extension_manager.optimizer_ts",
                      PhpIniQuoted(phpDir + sep + "Zend"));
-  THi::WriteIniValue(file, "Zend", "zend_extension_ts",
+  ini.Write("Zend", "zend_extension_ts",
                      PhpIniQuoted(phpDir + sep + server_files::kZendManager));
-  THi::WriteIniValue(file, "ionCube", "zend_extension_ts",
+  ini.Write("ionCube", "zend_extension_ts",
                      PhpIniQuoted(phpDir + sep + server_files::kIonCubeLoader));
-  THi::WriteIniValue(file, "MySQL", "mysql.default_port", std::to_string(mySqlPort));
+  ini.Write("MySQL", "mysql.default_port", std::to_string(mySqlPort));
   if (servers.php == TServerGeneration::kCurrent) {
     // PHP 8's mysqli takes its default port from its own key, and loads a
     // loader only as a zend_extension, which fails PHP's start when the
     // file is missing.
-    THi::WriteIniValue(file, "MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
+    ini.Write("MySQLi", "mysqli.default_port", std::to_string(mySqlPort));
     const std::string ionCube = server_files::CurrentIonCubeLoader(phpDir);
-    if (!ionCube.empty()) THi::WriteIniValue(file, "ionCube", "zend_extension", PhpIniQuoted(ionCube));
+    if (!ionCube.empty()) ini.Write("ionCube", "zend_extension", PhpIniQuoted(ionCube));
   }
-  server_files::WritePhpIniExtras(file, phpDir, mySqlPort, folder);
-  THi::WriteIniValue(file, "Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
-  for (const auto& [key, name] : kLogSettings) THi::WriteIniValue(file, "Lodestack", key, PhpIniQuoted(LogPath(name)));
+  server_files::WritePhpIniExtras(ini, phpDir, mySqlPort, folder);
+  ini.Write("Lodestack", kPagesSetting, PhpIniQuoted(binDir + sep + "pages"));
+  for (const auto& [key, name] : kLogSettings) ini.Write("Lodestack", key, PhpIniQuoted(LogPath(name)));
   try {
     const std::string expanded = THi::ExpandPath(binDir + sep + server_files::kSendmail);
     const std::string shortPath = THi::GetShortPath(expanded);
@@ -273,12 +275,13 @@ std::string WritePhpIniInto(const std::string& folder, const std::string& binDir
     // a mail server of this machine, which would send it for real.
     const std::string sendmail = shortPath.empty() ? expanded : shortPath;
     const std::string mailbox = MailboxFolder();
-    THi::WriteIniValue(file, "mail function", "sendmail_path",
+    ini.Write("mail function", "sendmail_path",
                        PhpIniQuoted(server_files::MailCommand(sendmail, THi::GetShortPath(mailbox))));
     // The pages show the kept messages either way.
-    THi::WriteIniValue(file, "Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
+    ini.Write("Lodestack", kMailboxSetting, PhpIniQuoted(mailbox));
   } catch (const std::exception&) {
   }
+  ini.Save();
   return file;
 }
 
@@ -293,25 +296,27 @@ std::string MailboxFolder() {
 std::string WriteMyIni(const std::string& binDir, const TServerSet& servers, int mySqlPort) {
   const std::string file = InWorkDir("my.ini");
   const char sep = platform::kPathDelim;
-  THi::WriteIniValue(file, "mysqld", "basedir", MySqlQuoted(ForwardSlashes(binDir + sep + "mysql")));
-  THi::WriteIniValue(file, "mysqld", "datadir", MySqlQuoted(ForwardSlashes(THi::GetAppPath() + "data")));
-  THi::WriteIniValue(file, "mysqld", "bind-address", "127.0.0.1");
-  THi::WriteIniValue(file, "mysqld", "port", std::to_string(mySqlPort));
-  server_files::WriteMyIniExtras(file, THi::GetWorkDir());
+  TIniFile ini(file);
+  ini.Write("mysqld", "basedir", MySqlQuoted(ForwardSlashes(binDir + sep + "mysql")));
+  ini.Write("mysqld", "datadir", MySqlQuoted(ForwardSlashes(THi::GetAppPath() + "data")));
+  ini.Write("mysqld", "bind-address", "127.0.0.1");
+  ini.Write("mysqld", "port", std::to_string(mySqlPort));
+  server_files::WriteMyIniExtras(ini, THi::GetWorkDir());
   if (servers.database == TServerGeneration::kCurrent) {
     // The pid file would otherwise go into the data folder.
-    THi::WriteIniValue(file, "mysqld", "pid-file",
+    ini.Write("mysqld", "pid-file",
                        MySqlQuoted(ForwardSlashes(InWorkDir("mysqld.pid"))));
     // Without InnoDB, MariaDB needs another engine for new tables.
-    THi::WriteIniValue(file, "mysqld", "default-storage-engine", "Aria");
+    ini.Write("mysqld", "default-storage-engine", "Aria");
     // Text in any language is stored as written.
-    THi::WriteIniValue(file, "mysqld", "character-set-server", "utf8mb4");
+    ini.Write("mysqld", "character-set-server", "utf8mb4");
   }
   if (THi::IsCdRom()) {
     // The database server needs to write its data: on a CD it works on a copy.
     const std::string copy = CopyIntoWorkDir(THi::GetAppPath() + "data", "data");
-    THi::WriteIniValue(file, "mysqld", "datadir", MySqlQuoted(ForwardSlashes(copy)));
+    ini.Write("mysqld", "datadir", MySqlQuoted(ForwardSlashes(copy)));
   }
+  ini.Save();
   return file;
 }
 

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+class TIniFile;
+
 namespace server_files {
 
 // Relative to the bin folder, with the platform's separators.
@@ -51,13 +53,13 @@ std::string ApacheParams(const std::string& httpdConf);
 // The database server's socket in the work folder; empty where it has none.
 std::string MySqlSocket(const std::string& workDir);
 // Keys the database server needs besides the shared four and MariaDB's.
-void WriteMyIniExtras(const std::string& myIni, const std::string& workDir);
+void WriteMyIniExtras(TIniFile& myIni, const std::string& workDir);
 // Environment the servers need besides the launcher's own variables.
 void PrepareServerEnvironment();
 // Environment the web server needs, set once before it first starts.
 void PrepareWebServerEnvironment(const std::string& binDir);
 // Keys PHP needs besides the shared seven; phpDir is the bin folder's PHP folder.
-void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int mySqlPort,
+void WritePhpIniExtras(TIniFile& phpIni, const std::string& phpDir, int mySqlPort,
                        const std::string& workDir);
 
 }  // namespace server_files

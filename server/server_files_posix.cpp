@@ -13,6 +13,7 @@
 #include "server/config_quoting.h"
 #include "util/command_line.h"
 #include "util/hi.h"
+#include "util/ini_file.h"
 
 namespace server_files {
 
@@ -124,24 +125,24 @@ void PrepareWebServerEnvironment(const std::string&) {}
 std::string MySqlSocket(const std::string& workDir) { return workDir + "/mysql.sock"; }
 
 // The socket would otherwise go to the machine's own folder (/run/mysqld).
-void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
-  THi::WriteIniValue(myIni, "mysqld", "socket", server_config::MySqlQuoted(MySqlSocket(workDir)));
+void WriteMyIniExtras(TIniFile& myIni, const std::string& workDir) {
+  myIni.Write("mysqld", "socket", server_config::MySqlQuoted(MySqlSocket(workDir)));
 }
 
 // PHP's drivers take the host "localhost" to mean a Unix socket, and most
 // applications name that host: it must be this stack's socket, not the machine's.
 // The tree carries its certificate authorities: a bundle the template names
 // without a folder is the PHP folder's, and PHP needs its full path.
-void WritePhpIniExtras(const std::string& phpIni, const std::string& phpDir, int,
+void WritePhpIniExtras(TIniFile& phpIni, const std::string& phpDir, int,
                        const std::string& workDir) {
   const std::string socket = server_config::PhpIniQuoted(MySqlSocket(workDir));
-  THi::WriteIniValue(phpIni, "MySQLi", "mysqli.default_socket", socket);
-  THi::WriteIniValue(phpIni, "Pdo_mysql", "pdo_mysql.default_socket", socket);
+  phpIni.Write("MySQLi", "mysqli.default_socket", socket);
+  phpIni.Write("Pdo_mysql", "pdo_mysql.default_socket", socket);
   for (const auto& [section, key] : {std::pair<const char*, const char*>{"curl", "curl.cainfo"},
                                      {"openssl", "openssl.cafile"}}) {
-    const std::string bundle = THi::ReadIniValue(phpIni, section, key);
+    const std::string bundle = phpIni.Read(section, key);
     if (!bundle.empty() && bundle.find('/') == std::string::npos)
-      THi::WriteIniValue(phpIni, section, key, server_config::PhpIniQuoted(phpDir + "/" + bundle));
+      phpIni.Write(section, key, server_config::PhpIniQuoted(phpDir + "/" + bundle));
   }
 }
 

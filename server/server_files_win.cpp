@@ -4,6 +4,7 @@
 #include "server/server_logs.h"
 #include "util/command_line.h"
 #include "util/hi.h"
+#include "util/ini_file.h"
 
 namespace server_files {
 
@@ -72,11 +73,11 @@ std::string ApacheParams(const std::string& httpdConf) { return "-f " + QuoteArg
 // The database server writes its errors to a file of its own choosing
 // unless told: the same log its output goes to. Option files take
 // backslashes as escapes, so the path has forward ones.
-void WriteMyIniExtras(const std::string& myIni, const std::string& workDir) {
+void WriteMyIniExtras(TIniFile& myIni, const std::string& workDir) {
   std::string log = workDir + "/" + server_logs::kDatabaseOutput;
   for (char& c : log)
     if (c == '\\') c = '/';
-  THi::WriteIniValue(myIni, "mysqld", "log-error", server_config::MySqlQuoted(log));
+  myIni.Write("mysqld", "log-error", server_config::MySqlQuoted(log));
 }
 
 std::string MySqlSocket(const std::string&) { return {}; }
@@ -92,6 +93,6 @@ void PrepareWebServerEnvironment(const std::string& binDir) {
   THi::SetEnvVar("PATH", path.empty() ? php : php + ";" + path);
 }
 
-void WritePhpIniExtras(const std::string&, const std::string&, int, const std::string&) {}
+void WritePhpIniExtras(TIniFile&, const std::string&, int, const std::string&) {}
 
 }  // namespace server_files

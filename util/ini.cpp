@@ -2,14 +2,12 @@
 
 #include <cctype>
 #include <optional>
+#include <utility>
 
 namespace ini {
 namespace {
 
-struct Line {
-  std::string text;
-  std::string eol;  // "\r\n", "\n" or empty for a last line without one
-};
+using Line = Document::Line;
 
 std::vector<Line> SplitLines(const std::string& text) {
   std::vector<Line> lines;
@@ -103,13 +101,23 @@ std::string StyleOf(const std::vector<Line>& lines, const std::string& fallback)
 
 }  // namespace
 
-std::string ReadValue(const std::string& text, const std::string& section, const std::string& key) {
-  const std::vector<Line> lines = SplitLines(text);
-  const auto span = FindSection(lines, section);
+Document::Document(const std::string& text, std::string eol) : lines_(SplitLines(text)), eol_(std::move(eol)) {}
+
+// Puts the text with its line end in place of `count` lines at `at`, split
+// as the joined text would split: a value or name holding a line break
+// becomes lines of their own, as it would once written to a file and read back.
+void Document::Put(std::size_t at, std::size_t count, const std::string& text, const std::string& eol) {
+  const std::vector<Line> added = SplitLines(text + eol);
+  const auto first = lines_.begin() + static_cast<std::ptrdiff_t>(at);
+  lines_.insert(lines_.erase(first, first + static_cast<std::ptrdiff_t>(count)), added.begin(), added.end());
+}
+
+std::string Document::Read(const std::string& section, const std::string& key) const {
+  const auto span = FindSection(lines_, section);
   if (!span) return {};
-  const auto at = FindKey(lines, *span, key);
+  const auto at = FindKey(lines_, *span, key);
   if (!at) return {};
-  const std::string& line = lines[*at].text;
+  const std::string& line = lines_[*at].text;
   std::string value = Trim(line.substr(line.find('=') + 1));
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
     value = value.substr(1, value.size() - 2);
@@ -117,54 +125,71 @@ std::string ReadValue(const std::string& text, const std::string& section, const
   return value;
 }
 
-std::string WriteValue(const std::string& text, const std::string& section, const std::string& key,
-                       const std::string& value, const std::string& eol) {
-  std::vector<Line> lines = SplitLines(text);
-  const std::string style = StyleOf(lines, eol);
+void Document::Write(const std::string& section, const std::string& key, const std::string& value) {
+  const std::string style = StyleOf(lines_, eol_);
   const std::string entry = key + "=" + value;
-  const auto span = FindSection(lines, section);
+  const auto span = FindSection(lines_, section);
   if (!span) {
-    if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = style;
-    lines.push_back({"[" + section + "]", style});
-    lines.push_back({entry, style});
-    return JoinLines(lines);
+    if (!lines_.empty() && lines_.back().eol.empty()) Put(lines_.size() - 1, 1, lines_.back().text, style);
+    Put(lines_.size(), 0, "[" + section + "]", style);
+    Put(lines_.size(), 0, entry, style);
+    return;
   }
-  if (const auto at = FindKey(lines, *span, key)) {
-    lines[*at].text = entry;
-    return JoinLines(lines);
+  if (const auto at = FindKey(lines_, *span, key)) {
+    Put(*at, 1, entry, lines_[*at].eol);
+    return;
   }
   // A new key follows the section's last non-blank line.
   std::size_t insert = span->end;
-  while (insert > span->header + 1 && Trim(lines[insert - 1].text).empty()) --insert;
-  if (lines[insert - 1].eol.empty()) lines[insert - 1].eol = style;
-  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert), Line{entry, style});
-  return JoinLines(lines);
+  while (insert > span->header + 1 && Trim(lines_[insert - 1].text).empty()) --insert;
+  if (lines_[insert - 1].eol.empty()) Put(insert - 1, 1, lines_[insert - 1].text, style);
+  Put(insert, 0, entry, style);
 }
 
-std::string DeleteKey(const std::string& text, const std::string& section, const std::string& key) {
-  std::vector<Line> lines = SplitLines(text);
-  const auto span = FindSection(lines, section);
-  if (!span) return text;
-  const auto at = FindKey(lines, *span, key);
-  if (!at) return text;
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*at));
-  return JoinLines(lines);
+bool Document::Delete(const std::string& section, const std::string& key) {
+  const auto span = FindSection(lines_, section);
+  if (!span) return false;
+  const auto at = FindKey(lines_, *span, key);
+  if (!at) return false;
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*at));
+  return true;
 }
 
-std::vector<std::string> SectionKeys(const std::string& text, const std::string& section) {
+std::vector<std::string> Document::SectionKeys(const std::string& section) const {
   std::vector<std::string> keys;
-  const std::vector<Line> lines = SplitLines(text);
-  const auto span = FindSection(lines, section);
+  const auto span = FindSection(lines_, section);
   if (!span) return keys;
   std::size_t used = 1;  // the NUL that ends the whole list
   for (std::size_t i = span->header + 1; i < span->end; ++i) {
-    const auto name = KeyName(lines[i].text);
+    const auto name = KeyName(lines_[i].text);
     if (!name) continue;
     if (used + name->size() + 1 > kSectionBufferSize) break;
     used += name->size() + 1;
     keys.push_back(*name);
   }
   return keys;
+}
+
+std::string Document::Text() const { return JoinLines(lines_); }
+
+std::string ReadValue(const std::string& text, const std::string& section, const std::string& key) {
+  return Document(text).Read(section, key);
+}
+
+std::string WriteValue(const std::string& text, const std::string& section, const std::string& key,
+                       const std::string& value, const std::string& eol) {
+  Document document(text, eol);
+  document.Write(section, key, value);
+  return document.Text();
+}
+
+std::string DeleteKey(const std::string& text, const std::string& section, const std::string& key) {
+  Document document(text);
+  return document.Delete(section, key) ? document.Text() : text;
+}
+
+std::vector<std::string> SectionKeys(const std::string& text, const std::string& section) {
+  return Document(text).SectionKeys(section);
 }
 
 }  // namespace ini

@@ -50,6 +50,16 @@ TEST_F(MainWindowTest, TheSplashEndsOnceTheFirstPageIsComplete) {
   EXPECT_TRUE(test::WaitUntil([&] { return !THi::ProcessExists(form_.FSplashPid); }));
 }
 
+TEST_F(MainWindowTest, WithoutAWindowTheSplashEndsWhenTheStartPageGoesToTheBrowser) {
+  struct Windowless : TfrmMain {
+    using TfrmMain::ShowHome;
+  } windowless;
+  guard_.Add(windowless.FSplashPid = THi::RunProgram(test::ChildProgram(), "sleep 60000", "", kShowNormal));
+  ASSERT_NE(windowless.FSplashPid, 0u);
+  windowless.ShowHome("http://127.0.0.1:8080");
+  EXPECT_TRUE(test::WaitUntil([&] { return !THi::ProcessExists(windowless.FSplashPid); }));
+}
+
 TEST_F(MainWindowTest, ShowHideHelpAndTheWebSiteOpenInTheMainWindow) {
   form_.mnuTray_ShowClick();
   EXPECT_TRUE(window().windowVisible);

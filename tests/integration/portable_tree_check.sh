@@ -127,14 +127,15 @@ check_libraries() {  # check_libraries <when>
   local report missing used bundled
   report=$(ldd_report)
   missing=$(grep -v '^uses: ' <<<"$report")
-  check "$1: ldd finds every library of the tree" test -z "$(grep -v '^\./bin/desktop/lodestack-gtk\.so: ' <<<"$missing")" ||
+  check "$1: ldd finds every library of the tree" test -z "$(grep -Ev '^\./bin/desktop/lodestack-(gtk|splash)\.so: ' <<<"$missing")" ||
     grep -v '^\./bin/desktop/' <<<"$missing" | head -n 20 >&2
   check "$1: but the desktop module's (GTK, WebKitGTK)" grep -q '^\./bin/desktop/lodestack-gtk\.so: libgtk-3\.so\.0$' <<<"$missing"
+  check "$1: and the splash module's (GTK alone)" grep -q '^\./bin/desktop/lodestack-splash\.so: libgtk-3\.so\.0$' <<<"$missing"
   bundled=$(ls "$here/bin/lib" | grep '\.so' | LC_ALL=C sort)
-  # The desktop module takes its libraries from the system, but what it
-  # names counts as needed too.
+  # The desktop modules take their libraries from the system, but what
+  # they name counts as needed too.
   used=$({ sed -n 's/^uses: //p' <<<"$report"
-           sed -n 's/^\.\/bin\/desktop\/lodestack-gtk\.so: //p' <<<"$missing" | grep -Fx -f <(echo "$bundled"); } |
+           sed -En 's/^\.\/bin\/desktop\/lodestack-(gtk|splash)\.so: //p' <<<"$missing" | grep -Fx -f <(echo "$bundled"); } |
          LC_ALL=C sort -u)
   check "$1: every bundled library is needed ($(wc -l <<<"$bundled") of them)" test "$used" = "$bundled" ||
     diff <(echo "$bundled") <(echo "$used") | head -n 10 >&2

@@ -10,6 +10,7 @@
 #include "server/server_set.h"
 #include "support/test_support.h"
 #include "util/hi_error.h"
+#include "util/ini_file.h"
 #include "util/platform.h"
 
 namespace {
@@ -220,6 +221,49 @@ TEST_F(ServerConfigTest, PhpIniNamesTheMailProgramWhenThereIsOne) {
   EXPECT_EQ(THi::ReadIniValue(file, "Lodestack", server_config::kMailboxSetting), server_config::MailboxFolder());
   EXPECT_EQ(THi::ReadIniValue(file, "Lodestack", server_config::kPagesSetting),
             form_.FBinDir + kSep + "pages");
+}
+
+// The generated INI files, all keys written at once and written key by key
+// to the file, from the same template, the same earlier files and the same
+// run: byte for byte the same, whatever line ends, letter cases, blank
+// lines, comments and missing sections the template has.
+TEST_F(ServerConfigTest, OnePassWritesWhatKeyByKeyWrote) {
+  form_.FBinDir = Path("bin");
+  const std::string php = form_.FBinDir + kSep + "php";
+  std::filesystem::create_directories(test::U8Path(php));
+  std::filesystem::create_directories(test::U8Path(form_.FBinDir + kSep + "Apache"));
+  test::WriteFile(form_.FBinDir + kSep + "Apache" + kSep + "sendmail" + test::kExeSuffix, "mail");
+  const std::string work = THi::GetWorkDir() + kSep;
+  const auto generate = [&](bool eachKey) {
+    test::WriteFile(work + "my.ini", "[client]\r\nport=1\r\n[MYSQLD]\r\n\tPort = 3306\r\n\r\nskip-name-resolve");
+    test::WriteFile(work + "Brand.ini", "; kept\n[ini]\nTitle=\"Old\"\n");
+    TIniFile::WriteEachKeyToTheFile(eachKey);
+    const std::string text = test::ReadFile(form_.WritePhpIni()) + '\0' + test::ReadFile(form_.WriteMyIni()) +
+                             '\0' + test::ReadFile(form_.WriteDefaultBrandIni());
+    TIniFile::WriteEachKeyToTheFile(false);
+    return text;
+  };
+  for (const char* tmpl : {
+           "; the template\r\n[PHP]\r\nEXTENSION_DIR = \"./\"\r\n;extension_dir = \"x\"\r\n"
+           "short_open_tag = Off\r\n\r\n\r\n[MySQL]\r\nmysql.default_port =\r\n[mail function]\r\n"
+           ";sendmail_path =\r\n[curl]\r\ncurl.cainfo = \"cacert.pem\"\r\n[ Lodestack ]\r\n"
+           "[MySQLi]\r\nMySQLi.Default_Port = 3306",
+           "[PHP]\n\textension_dir=old\n[php]\nmime_magic.magicfile=x\n[openssl]\nopenssl.cafile=ca.pem\n\n"
+           "[Zend]\n; nothing yet\n\n",
+           "",
+       }) {
+    test::WriteFile(php + kSep + "php.ini", tmpl);
+    const std::string keyByKey = generate(true);
+    EXPECT_EQ(generate(false), keyByKey) << "template: " << tmpl;
+    EXPECT_NE(keyByKey.find("mysql.default_port=3307"), std::string::npos) << keyByKey;
+  }
+  // A value with a line break reads back the same both ways: as the lines
+  // the file would hold.
+  ini::Document document("[a]\nk=1\n");
+  document.Write("a", "k", "2\n[b]\nm=3");
+  document.Write("b", "m", "4");
+  EXPECT_EQ(document.Text(), ini::WriteValue(ini::WriteValue("[a]\nk=1\n", "a", "k", "2\n[b]\nm=3", "\n"), "b", "m", "4", "\n"));
+  EXPECT_EQ(document.Text(), "[a]\nk=2\n[b]\nm=4\n");
 }
 
 // The stack's own requests: phpMyAdmin's folder and the stack's pages, as

@@ -4,10 +4,11 @@
 #   desktop_check.sh PROGRAM STACK_TREE
 # (exit code 77: skipped for want of a tool; in CI that fails instead)
 # PROGRAM is the built program file, its desktop module lodestack-gtk.so
-# beside it. Screenshots go to $LODESTACK_SHOTS when it names a folder.
+# and the splash's lodestack-splash.so beside it. Screenshots go to $LODESTACK_SHOTS when it names a folder.
 set -uo pipefail
 program=$(realpath "$1") shared=$(realpath "$2")
 module=$(dirname "$program")/lodestack-gtk.so
+splash_module=$(dirname "$program")/lodestack-splash.so
 
 source "$(dirname "$0")/../support/check.sh"
 if [ "${3:-}" != --inside ]; then
@@ -48,7 +49,7 @@ make_tree() {  # make_tree <folder> <Config.ini text>
   local tree=$1
   mkdir -p "$tree/bin/desktop" "$tree/www"
   cp "$program" "$tree/lodestack"
-  cp "$module" "$tree/bin/desktop/"
+  cp "$module" "$splash_module" "$tree/bin/desktop/"
   cp -a "$shared/bin/Apache" "$tree/bin/Apache"
   ln -s "$shared/bin/php" "$tree/bin/php"
   ln -s "$shared/bin/mysql" "$tree/bin/mysql"
@@ -408,6 +409,11 @@ splash_window() { pid=$(pgrep -f "^$tree/lodestack splash" | head -n 1); [ -n "$
 start "$tree"
 check "the splash appears while the stack starts" within 30 'test -n "$(splash_window)"'
 shot splash
+# It shows a picture: the browser engine's libraries would only slow the start.
+splash_pid=$(pgrep -f "^$tree/lodestack splash" | head -n 1)
+splash_libraries=$(cat "/proc/${splash_pid:-0}/maps" 2>/dev/null)
+check "the splash process loads GTK but not the browser engine" \
+  eval 'has "$splash_libraries" libgtk-3 && ! has "$splash_libraries" libwebkit2gtk' 
 check "the servers were not ready yet" test -z "$(window_titled "Splash Test")"
 check "the window opens" wait_title "Splash Test" 60
 check "the splash is gone once the first page has loaded" within 20 '! pgrep -f "^$tree/lodestack splash" >/dev/null'
