@@ -76,4 +76,11 @@ class BrowserEngine {
   virtual void SetSilent(bool silent) = 0;
   // For a window a page opened: what that page asked for.
   virtual TWindowRequest WindowRequest() const = 0;
+  // The page's size, in percent of its own.
+  virtual void SetZoom(int /*percent*/) {}
+  // The system's print dialog for the page shown, whether silent or not.
+  virtual void Print() {}
+  // The engine's developer tools (an engine without them ignores both).
+  virtual void SetDeveloperTools(bool /*allowed*/) {}
+  virtual void ShowInspector() {}
 };

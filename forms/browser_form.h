@@ -35,6 +35,15 @@ class TBrowserForm : public BrowserEvents {
   void btnHomeClick();
   // Every key the window sees first; the key always goes on.
   void FormKeyDown(int key);
+  // A key the page shown did not take for itself (it did not prevent its
+  // default), or one pressed outside the page, with its modifiers (kMod*).
+  // True when the program acted on it and the key goes no further.
+  bool BrowserKeyDown(int key, unsigned modifiers);
+  // One zoom step bigger (direction > 0) or smaller, as Ctrl+wheel does;
+  // the window's zoom stays between 30% and 300%.
+  void ZoomStep(int direction);
+  void SetZoom(int percent);
+  int Zoom() const { return FZoom; }
 
   void WebBrowser1StatusTextChange(const std::string& text) override;
   void WebBrowser1TitleChange(const std::string& title) override;
@@ -63,6 +72,10 @@ class TBrowserForm : public BrowserEvents {
   virtual std::string& SaveFolder() = 0;
   // Shows the entry as the selected one (its text in the box).
   void SelectAddress(int index);
+  // Whether F12 and the context menu may open the engine's inspector.
+  virtual bool DeveloperTools() const = 0;
+  // F11: true when the window took the key (only the main window fills the screen).
+  virtual bool ToggleFullScreen() { return false; }
 
   BrowserView* FView = nullptr;
 
@@ -73,6 +86,7 @@ class TBrowserForm : public BrowserEvents {
   int FIndex = -1;
   int FPageProgress = 0;
   int FPageMaximum = 0;
+  int FZoom = 100;
   TDownloads FDownloads;
 };
 

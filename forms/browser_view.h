@@ -15,6 +15,12 @@ inline constexpr int kNavigationButtons = 5;
 
 // Key codes the forms react to, as the platform's virtual keys number them.
 enum : int { kKeyReturn = 13, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyF5 = 116 };
+enum : int {
+  kKey0 = 48, kKeyF = 70, kKeyI = 73, kKeyP = 80, kKeyNumpad0 = 96, kKeyAdd = 107, kKeySubtract = 109,
+  kKeyF11 = 122, kKeyF12 = 123, kKeyPlus = 187 /* the "=" and "+" key */, kKeyMinus = 189,
+};
+// The modifiers held with a key.
+enum : unsigned { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
 
 class BrowserView {
  public:
@@ -26,6 +32,8 @@ class BrowserView {
   // The address box's list; selecting an entry (not -1) also sets its text.
   virtual void SetAddressList(const std::vector<std::string>& items, int selected) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
+  // Shows the text in the status text's place for a moment, then what was there.
+  virtual void ShowStatusNote(const std::string& text) = 0;
   // The progress bar over the status bar's second panel, whose bevel is
   // lowered while the bar is hidden.
   virtual void SetProgress(bool visible, int position, int maximum) = 0;
@@ -40,6 +48,9 @@ class BrowserView {
   virtual std::string SaveFileDialog(const std::string& /*folder*/, const std::string& /*suggestedName*/) {
     return {};
   }
+  // Opens the window's find bar with its text selected; false when the
+  // window has none (the engine's own find then takes the key).
+  virtual bool ShowFindBar() { return false; }
 };
 
 // A BrowserView (or a view built on one) made of a toolkit's browser
@@ -58,6 +69,7 @@ class BrowserWidgetsView : public View {
     widgets_.SetAddressList(items, selected);
   }
   void SetStatusText(const std::string& text) override { widgets_.SetStatusText(text); }
+  void ShowStatusNote(const std::string& text) override { widgets_.ShowStatusNote(text); }
   void SetProgress(bool visible, int position, int maximum) override {
     widgets_.SetProgress(visible, position, maximum);
   }

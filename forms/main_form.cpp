@@ -105,6 +105,21 @@ void TfrmMain::EnterFullScreen() {
   window->EnterFullScreen();
 }
 
+bool TfrmMain::ToggleFullScreen() {
+  MainWindowView* window = Window();
+  if (!window) return false;
+  if (ConfigIsOn("brand") && ConfigIsOn("fullscreen")) return true;
+  if (window->HasBorder()) {
+    EnterFullScreen();
+    return true;
+  }
+  window->LeaveFullScreen();
+  window->SetToolbarVisible(FShowToolbar);
+  window->SetStatusBarVisible(FShowStatusBar);
+  window->Maximize();
+  return true;
+}
+
 std::string TfrmMain::LoadFavorites() {
   const std::string file = FavoritesFile();
   if (MainWindowView* window = Window()) window->SetFavorites(FavoritesMenu(file));
@@ -202,6 +217,9 @@ void TfrmMain::PrepareWindow() {
   window.SetProgress(false, 0, 0);
   LoadShellLibrary();
   window.Engine().SetSilent(true);
+  const bool devtools = DeveloperTools();
+  window.Engine().SetDeveloperTools(devtools);
+  FPopups.SetDeveloperTools(devtools);
 }
 
 // With a window, the failure is an error box; the splash is gone by then.

@@ -58,6 +58,9 @@ class TfrmMain : public TBrowserForm, public TMainRun {
   void SetTrayIcon(bool create) override;
   void EnableTrayIcon(bool enabled);
   void EnterFullScreen();
+  // F11: full screen and back to the maximised window with the bars the
+  // configuration asks for; a branded copy that starts full screen stays so.
+  bool ToggleFullScreen() override;
   std::string LoadFavorites();
 
   void btnFavoritesClick() { OpenFavoritesFile(); }
@@ -103,6 +106,7 @@ class TfrmMain : public TBrowserForm, public TMainRun {
  protected:
   std::string HomeUrl() const override;
   std::string& SaveFolder() override { return FPopups.SaveFolder(); }
+  bool DeveloperTools() const override { return ConfigIsOn("devtools"); }
   void TitleChanged(const std::string& title) override;
   void TitleApplied() override;
   void PrepareWindow() override;

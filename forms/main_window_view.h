@@ -36,8 +36,10 @@ class MainWindowView : public BrowserView {
   virtual void ShowWindow(bool show) = 0;
   virtual bool WindowVisible() const = 0;
   virtual bool HasBorder() const = 0;
-  // The whole screen, without border; there is no way back.
+  // The whole screen, without border; LeaveFullScreen gives the window its
+  // border back (the form then shows the bars and maximises it).
   virtual void EnterFullScreen() = 0;
+  virtual void LeaveFullScreen() = 0;
   // While enabled, tmrCloseSplashTimer runs about every millisecond.
   virtual void EnableCloseSplashTimer(bool enabled) = 0;
   virtual std::unique_ptr<TrayIconView> CreateTrayIcon(TrayIconEvents& events) = 0;

@@ -57,6 +57,7 @@ void TfrmBrowser::FormCreate() {
   if (!FView) return;
   FView->SetCaption("");
   FView->Engine().SetSilent(true);
+  FView->Engine().SetDeveloperTools(FOwner.DeveloperTools());
   FView->SetProgress(false, 0, 0);
   for (int i = 0; i < kToolButtonCount; ++i)
     FView->SetButtonVisible(static_cast<TToolButton>(i), i < kNavigationButtons);

@@ -70,6 +70,9 @@ class TPopupWindows {
   // The folder a file was last saved to, which the popups share with the
   // window that owns them.
   std::string& SaveFolder() { return FSaveFolder; }
+  // Whether the popups' pages may be inspected, as the main window's may.
+  bool DeveloperTools() const { return FDeveloperTools; }
+  void SetDeveloperTools(bool allowed) { FDeveloperTools = allowed; }
 
  private:
   // The window goes before its form, so its last events still find the form.
@@ -81,6 +84,7 @@ class TPopupWindows {
   std::vector<TPopup> FOpen;
   std::vector<TPopup> FClosed;
   std::string FSaveFolder;
+  bool FDeveloperTools = true;
 };
 
 class TfrmBrowser : public TBrowserForm {
@@ -88,7 +92,8 @@ class TfrmBrowser : public TBrowserForm {
   TfrmBrowser(TPopupWindows& owner, std::string homeUrl)
       : FHomeUrl(std::move(homeUrl)), FOwner(owner) {}
 
-  // Caption empty, silent engine, progress hidden, only the navigation buttons.
+  // Caption empty, silent engine, progress hidden, only the navigation
+  // buttons, developer tools as the owner allows.
   void FormCreate();
   // The user closed the window.
   void FormClose() { FOwner.Close(*this); }
@@ -103,6 +108,7 @@ class TfrmBrowser : public TBrowserForm {
  protected:
   std::string HomeUrl() const override { return FHomeUrl; }
   std::string& SaveFolder() override { return FOwner.SaveFolder(); }
+  bool DeveloperTools() const override { return FOwner.DeveloperTools(); }
 
  private:
   PopupView* Popup() const { return static_cast<PopupView*>(FView); }

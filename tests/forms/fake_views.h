@@ -35,8 +35,13 @@ class FakeEngine : public BrowserEngine {
   int ReadyState() const override { return readyState; }
   void SetSilent(bool s) override { silent = s; }
   TWindowRequest WindowRequest() const override { return request; }
+  void SetZoom(int percent) override { calls.push_back("zoom " + std::to_string(percent)); }
+  void Print() override { calls.push_back("print"); }
+  void SetDeveloperTools(bool allowed) override { devtools = allowed; }
+  void ShowInspector() override { calls.push_back("inspector"); }
 
   BrowserEvents* events = nullptr;
+  bool devtools = false;
   std::vector<std::string> calls;
   std::string location;
   bool busy = false;
@@ -58,6 +63,11 @@ class BrowserWindow : public View {
     if (index >= 0) address = items[static_cast<std::size_t>(index)];
   }
   void SetStatusText(const std::string& text) override { status = text; }
+  void ShowStatusNote(const std::string& text) override { note = text; }
+  bool ShowFindBar() override {
+    if (hasFindBar) ++findBars;
+    return hasFindBar;
+  }
   void SetProgress(bool shown, int position, int maximum) override {
     progressVisible = shown;
     progress = position;
@@ -80,6 +90,9 @@ class BrowserWindow : public View {
   std::vector<std::string> list;
   int selected = -1;
   std::string status;
+  std::string note;
+  bool hasFindBar = true;
+  int findBars = 0;
   bool progressVisible = true;
   int progress = -1;
   int progressMax = -1;
@@ -187,6 +200,7 @@ class MainWindow : public BrowserWindow<MainWindowView> {
   bool WindowVisible() const override { return windowVisible; }
   bool HasBorder() const override { return !fullScreen; }
   void EnterFullScreen() override { fullScreen = true; }
+  void LeaveFullScreen() override { fullScreen = false; }
   void EnableCloseSplashTimer(bool e) override { splashTimer = e; }
   std::unique_ptr<TrayIconView> CreateTrayIcon(TrayIconEvents&) override {
     return std::make_unique<TrayIcon>(trayCalls);

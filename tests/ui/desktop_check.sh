@@ -156,6 +156,14 @@ if (isset($_GET['put'])) $db->query("INSERT INTO kept.notes VALUES ('written bef
 $db->query('FLUSH TABLES');
 echo $db->query('SELECT COUNT(*) FROM kept.notes')->fetch_row()[0];
 PHP
+# The status text as the user reads it: the status bar's first panel,
+# enlarged and read by OCR.
+status_text() {  # status_text [left bottom width]: the main window's by default
+  local left=${1:-0} bottom=${2:-800} width=${3:-1010}
+  import -window root -crop "${width}x19+$((left + 2))+$((bottom - 20))" png:- |
+    convert - -colorspace Gray -resize 300% -bordercolor white -border 30 png:- |
+    tesseract stdin stdout --psm 7 2>/dev/null
+}
 # A section runs when $DESKTOP_ONLY is empty or names it.
 wanted() { [ -z "${DESKTOP_ONLY:-}" ] || [[ " $DESKTOP_ONLY " == *" $1 "* ]]; }
 
@@ -362,7 +370,7 @@ check "and every server ends with it" within 20 'nothing_runs "$tree"'
 stop_tray
 }
 
-source "$(dirname "$0")/desktop_rebrand.sh"
+for part in rebrand devtools; do source "$(dirname "$0")/desktop_$part.sh"; done
 
 section_watch() {
 echo "== failures told in the window"
@@ -548,14 +556,6 @@ header('Content-Disposition: attachment; filename="big-report.bin"');
 header('Content-Length: ' . filesize(__DIR__ . '/big.bin'));
 readfile(__DIR__ . '/big.bin');
 PHP
-# The status text as the user reads it: the status bar's first panel,
-# enlarged and read by OCR.
-status_text() {  # status_text [left bottom width]: the main window's by default
-  local left=${1:-0} bottom=${2:-800} width=${3:-1010}
-  import -window root -crop "${width}x19+$((left + 2))+$((bottom - 20))" png:- |
-    convert - -colorspace Gray -resize 300% -bordercolor white -border 30 png:- |
-    tesseract stdin stdout --psm 7 2>/dev/null
-}
 # OCR may take one letter case for the other, and I, l and 1 for each other;
 # it is not asked to spell the random name of the test's own folder.
 fold() { tr 'A-Zil|' 'a-z111'; }
@@ -764,7 +764,7 @@ check "the files chosen reach the page" wait_title "got $(report "$work/up/one.b
 stop
 }
 
-for section in main tray settings downsize rebrand watch splash privileges nodesktop files; do
+for section in main tray settings downsize rebrand devtools watch splash privileges nodesktop files; do
   wanted "$section" && "section_$section"
 done
 [ "$failures" -eq 0 ]

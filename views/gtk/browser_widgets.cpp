@@ -45,6 +45,35 @@ int KeyCode(guint keyval) {
   }
 }
 
+// The program's keys as the platform's virtual keys number them, with their modifiers.
+int BrowserKeyCode(guint keyval) {
+  switch (gdk_keyval_to_lower(keyval)) {
+    case GDK_KEY_plus:
+    case GDK_KEY_equal: return kKeyPlus;
+    case GDK_KEY_KP_Add: return kKeyAdd;
+    case GDK_KEY_minus:
+    case GDK_KEY_underscore: return kKeyMinus;
+    case GDK_KEY_KP_Subtract: return kKeySubtract;
+    case GDK_KEY_0:
+    case GDK_KEY_parenright: return kKey0;
+    case GDK_KEY_KP_0:
+    case GDK_KEY_KP_Insert: return kKeyNumpad0;
+    case GDK_KEY_f: return kKeyF;
+    case GDK_KEY_i: return kKeyI;
+    case GDK_KEY_p: return kKeyP;
+    case GDK_KEY_F11: return kKeyF11;
+    case GDK_KEY_F12: return kKeyF12;
+    default: return 0;
+  }
+}
+
+unsigned Modifiers(guint state) {
+  return ((state & GDK_SHIFT_MASK) ? kModShift : 0u) | ((state & GDK_CONTROL_MASK) ? kModCtrl : 0u) |
+         ((state & GDK_MOD1_MASK) ? kModAlt : 0u);
+}
+
+constexpr guint kNoteMilliseconds = 1500;
+
 int PreferredHeight(GtkWidget* widget) {
   int minimum = 0;
   int natural = 0;
@@ -60,6 +89,8 @@ BrowserWidgets::BrowserWidgets(GtkWindow* window, WebKitEngine* opener)
   topBar_ = MakeTopBar();
   gtk_box_pack_start(GTK_BOX(box), topBar_, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), engine_->Widget(), TRUE, TRUE, 0);
+  findBar_ = std::make_unique<FindBar>(WEBKIT_WEB_VIEW(engine_->Widget()));
+  gtk_box_pack_start(GTK_BOX(box), findBar_->Widget(), FALSE, FALSE, 2);
   statusBar_ = MakeStatusBar();
   gtk_box_pack_start(GTK_BOX(box), statusBar_, FALSE, FALSE, 0);
   gtk_container_add(GTK_CONTAINER(window_), box);
@@ -67,10 +98,20 @@ BrowserWidgets::BrowserWidgets(GtkWindow* window, WebKitEngine* opener)
   gtk_widget_hide(progress_);
   // The window sees every key first (F5 refreshes wherever the focus is).
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnWindowKey), this);
+  // The program's other keys come to the box around the widgets once the
+  // widget with the focus has let them go: the page first (WebKit hands
+  // back a key whose default the page did not prevent), the address box
+  // and the find bar with what they do not use themselves.
+  box_ = box;
+  g_signal_connect(box_, "key-press-event", G_CALLBACK(OnUnclaimedKey), this);
+  g_signal_connect(engine_->Widget(), "scroll-event", G_CALLBACK(OnWheel), this);
 }
 
 BrowserWidgets::~BrowserWidgets() {
+  if (noteTimer_) g_source_remove(noteTimer_);
   g_signal_handlers_disconnect_by_data(window_, this);
+  g_signal_handlers_disconnect_by_data(box_, this);
+  g_signal_handlers_disconnect_by_data(engine_->Widget(), this);
   for (GtkWidget* button : buttons_) g_signal_handlers_disconnect_by_data(button, this);
   g_signal_handlers_disconnect_by_data(address_, this);
   g_signal_handlers_disconnect_by_data(gtk_bin_get_child(GTK_BIN(address_)), this);
@@ -161,7 +202,26 @@ void BrowserWidgets::SetAddressList(const std::vector<std::string>& items, int s
 }
 
 void BrowserWidgets::SetStatusText(const std::string& text) {
+  status_ = text;
+  if (!noteTimer_) gtk_label_set_text(GTK_LABEL(statusText_), text.c_str());
+}
+
+void BrowserWidgets::ShowStatusNote(const std::string& text) {
+  if (noteTimer_) g_source_remove(noteTimer_);
+  noteTimer_ = g_timeout_add(kNoteMilliseconds, OnNoteEnd, this);
   gtk_label_set_text(GTK_LABEL(statusText_), text.c_str());
+}
+
+gboolean BrowserWidgets::OnNoteEnd(gpointer self) {
+  auto* widgets = static_cast<BrowserWidgets*>(self);
+  widgets->noteTimer_ = 0;
+  gtk_label_set_text(GTK_LABEL(widgets->statusText_), widgets->status_.c_str());
+  return G_SOURCE_REMOVE;
+}
+
+bool BrowserWidgets::ShowFindBar() {
+  findBar_->Open();
+  return true;
 }
 
 void BrowserWidgets::SetProgress(bool visible, int position, int maximum) {
@@ -245,5 +305,25 @@ gboolean BrowserWidgets::OnWindowKey(GtkWidget*, GdkEventKey* event, gpointer se
   auto* widgets = static_cast<BrowserWidgets*>(self);
   const int key = KeyCode(event->keyval);
   if (widgets->form_ && key == kKeyF5) widgets->form_->FormKeyDown(key);
+  // With the focus nowhere, no widget would pass the key on to the box.
+  if (!gtk_window_get_focus(widgets->window_)) return OnUnclaimedKey(nullptr, event, self);
   return FALSE;
+}
+
+gboolean BrowserWidgets::OnUnclaimedKey(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* widgets = static_cast<BrowserWidgets*>(self);
+  const int key = BrowserKeyCode(event->keyval);
+  return widgets->form_ && key != 0 && widgets->form_->BrowserKeyDown(key, Modifiers(event->state));
+}
+
+// Ctrl with the wheel zooms, as in a browser; the page scrolls otherwise.
+gboolean BrowserWidgets::OnWheel(GtkWidget*, GdkEventScroll* event, gpointer self) {
+  auto* widgets = static_cast<BrowserWidgets*>(self);
+  if (!widgets->form_ || !(event->state & GDK_CONTROL_MASK)) return FALSE;
+  int direction = 0;
+  if (event->direction == GDK_SCROLL_UP) direction = 1;
+  if (event->direction == GDK_SCROLL_DOWN) direction = -1;
+  if (event->direction == GDK_SCROLL_SMOOTH) direction = event->delta_y < 0 ? 1 : event->delta_y > 0 ? -1 : 0;
+  widgets->form_->ZoomStep(direction);
+  return TRUE;
 }

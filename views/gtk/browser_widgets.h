@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forms/browser_form.h"
+#include "views/gtk/find_bar.h"
 #include "views/gtk/webkit_engine.h"
 
 class BrowserWidgets {
@@ -38,6 +39,8 @@ class BrowserWidgets {
   void SetAddressText(const std::string& text);
   void SetAddressList(const std::vector<std::string>& items, int selected);
   void SetStatusText(const std::string& text);
+  void ShowStatusNote(const std::string& text);
+  bool ShowFindBar();
   void SetProgress(bool visible, int position, int maximum);
   void SetButtonEnabled(TToolButton button, bool enabled);
   void SetButtonVisible(TToolButton button, bool visible);
@@ -55,6 +58,9 @@ class BrowserWidgets {
   static void OnAddressChanged(GtkComboBox* combo, gpointer self);
   static gboolean OnAddressKey(GtkWidget*, GdkEventKey* event, gpointer self);
   static gboolean OnWindowKey(GtkWidget*, GdkEventKey* event, gpointer self);
+  static gboolean OnUnclaimedKey(GtkWidget*, GdkEventKey* event, gpointer self);
+  static gboolean OnWheel(GtkWidget*, GdkEventScroll* event, gpointer self);
+  static gboolean OnNoteEnd(gpointer self);
 
   GtkWindow* window_;
   std::unique_ptr<WebKitEngine> engine_;
@@ -67,6 +73,10 @@ class BrowserWidgets {
   GtkWidget* statusText_ = nullptr;
   GtkWidget* progressFrame_ = nullptr;
   GtkWidget* progress_ = nullptr;
+  GtkWidget* box_ = nullptr;
+  std::unique_ptr<FindBar> findBar_;
+  std::string status_;  // the status text, while a note shows
+  guint noteTimer_ = 0;
   bool updatingAddress_ = false;
 };
 
@@ -79,4 +89,5 @@ class GtkBrowserView : public BrowserWidgetsView<View, BrowserWidgets> {
   std::string SaveFileDialog(const std::string& folder, const std::string& suggestedName) override {
     return this->widgets_.SaveFileDialog(folder, suggestedName);
   }
+  bool ShowFindBar() override { return this->widgets_.ShowFindBar(); }
 };

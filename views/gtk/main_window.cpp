@@ -206,6 +206,12 @@ void GtkMainWindow::EnterFullScreen() {
   gtk_window_fullscreen(GTK_WINDOW(window_));
 }
 
+void GtkMainWindow::LeaveFullScreen() {
+  fullScreen_ = false;
+  gtk_window_unfullscreen(GTK_WINDOW(window_));
+  gtk_window_set_decorated(GTK_WINDOW(window_), TRUE);
+}
+
 void GtkMainWindow::EnableCloseSplashTimer(bool enabled) {
   if (enabled && !splashTimer_) splashTimer_ = g_timeout_add(1, OnSplashTimer, this);
   if (!enabled && splashTimer_) {

@@ -41,6 +41,7 @@ class GtkMainWindow : public MainView, public GtkBrowserView<MainWindowView> {
   bool WindowVisible() const override;
   bool HasBorder() const override { return !fullScreen_; }
   void EnterFullScreen() override;
+  void LeaveFullScreen() override;
   void EnableCloseSplashTimer(bool enabled) override;
   std::unique_ptr<TrayIconView> CreateTrayIcon(TrayIconEvents& events) override;
   std::unique_ptr<PopupView> CreatePopup(TfrmBrowser& form, BrowserEngine& opener) override;

@@ -33,6 +33,11 @@ class WebKitEngine : public BrowserEngine {
   int ReadyState() const override { return readyState_; }
   void SetSilent(bool silent) override { silent_ = silent; }
   TWindowRequest WindowRequest() const override;
+  // Zoom, print, the inspector (webkit_tools.cpp).
+  void SetZoom(int percent) override;
+  void Print() override;
+  void SetDeveloperTools(bool allowed) override;
+  void ShowInspector() override;
 
  private:
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);

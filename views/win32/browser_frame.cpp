@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "util/wide.h"
+#include "views/win32/browser_keys_win32.h"
 #include "views/win32/toolbar_images.h"
 
 namespace {
@@ -22,6 +23,8 @@ constexpr int kGoHeight = 26;
 constexpr int kStatusBarHeight = 21;
 constexpr int kProgressPanelWidth = 200;
 constexpr int kAddressDropDownCount = 8;
+constexpr UINT_PTR kNoteTimer = 0x5A1;
+constexpr UINT kNoteMilliseconds = 1500;
 constexpr wchar_t kPanelClass[] = L"LodestackToolbarPanel";
 constexpr wchar_t kFrameProperty[] = L"LodestackBrowserFrame";
 
@@ -252,6 +255,13 @@ bool BrowserFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED) Layout();
       return false;
+    case WM_TIMER:
+      if (wParam != kNoteTimer) return false;
+      KillTimer(window_, kNoteTimer);
+      noteShown_ = false;
+      SetStatusText(status_);
+      result = 0;
+      return true;
     case WM_COMMAND:
       if (lParam == 0) return false;  // menus are the window's
       Command(LOWORD(wParam), HIWORD(wParam));
@@ -327,10 +337,16 @@ LRESULT CALLBACK BrowserFrame::AddressEditProc(HWND edit, UINT message, WPARAM w
   return DefSubclassProc(edit, message, wParam, lParam);
 }
 
-void BrowserFrame::PreviewMessage(const MSG& message) {
-  if (message.message != WM_KEYDOWN || message.wParam != VK_F5 || !message.hwnd) return;
+bool BrowserFrame::PreviewMessage(MSG& message) {
+  if ((message.message != WM_KEYDOWN && message.message != WM_MOUSEWHEEL) || !message.hwnd) return false;
   auto* frame = static_cast<BrowserFrame*>(GetPropW(GetAncestor(message.hwnd, GA_ROOT), kFrameProperty));
-  if (frame && frame->form_) frame->form_->FormKeyDown(kKeyF5);
+  if (!frame || !frame->form_) return false;
+  switch (RouteBrowserKey(*frame->form_, message, HeldModifiers())) {
+    case TKeyRoute::kConsumed: return true;
+    case TKeyRoute::kToControl: return frame->engine_->ForwardKey(message);
+    case TKeyRoute::kDispatch: return false;
+  }
+  return false;
 }
 
 void BrowserFrame::SetCaption(const std::string& caption) {
@@ -374,7 +390,15 @@ void BrowserFrame::SetAddressList(const std::vector<std::string>& items, int sel
 }
 
 void BrowserFrame::SetStatusText(const std::string& text) {
+  status_ = text;
+  if (!noteShown_)
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide::FromUtf8(text).c_str()));
+}
+
+void BrowserFrame::ShowStatusNote(const std::string& text) {
+  noteShown_ = true;
   SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide::FromUtf8(text).c_str()));
+  SetTimer(window_, kNoteTimer, kNoteMilliseconds, nullptr);
 }
 
 // The second panel's bevel is lowered while no progress shows over it.

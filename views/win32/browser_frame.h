@@ -41,15 +41,17 @@ class BrowserFrame {
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // Places the bars, the address box, Go, the page and the progress bar.
   void Layout();
-  // The window's own handling of a message before it is dispatched (F5
-  // anywhere in a browser window).
-  static void PreviewMessage(const MSG& message);
+  // The window's own handling of a message before it is dispatched (F5,
+  // zoom, print, find, full screen anywhere in a browser window): true
+  // when the message is not to be dispatched.
+  static bool PreviewMessage(MSG& message);
 
   void SetCaption(const std::string& caption);
   std::string AddressText() const;
   void SetAddressText(const std::string& text);
   void SetAddressList(const std::vector<std::string>& items, int selected);
   void SetStatusText(const std::string& text);
+  void ShowStatusNote(const std::string& text);
   void SetProgress(bool visible, int position, int maximum);
   void SetButtonEnabled(TToolButton button, bool enabled);
   void SetButtonVisible(TToolButton button, bool visible);
@@ -83,6 +85,8 @@ class BrowserFrame {
   bool toolbarVisible_ = true;
   bool statusBarVisible_ = true;
   bool updatingAddress_ = false;
+  std::string status_;  // the status text, while a note shows
+  bool noteShown_ = false;
 };
 
 // The widgets as the window's BrowserView (or a view built on one).

@@ -108,7 +108,7 @@ void Win32MainWindow::ProcessMessages() {
       quit_ = true;
       continue;
     }
-    Filter(message);
+    if (Filter(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -135,7 +135,7 @@ void Win32MainWindow::RunMessageLoop() {
       continue;
     }
     if (message.message == WM_QUIT) break;
-    Filter(message);
+    if (Filter(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -150,9 +150,9 @@ void Win32MainWindow::QuitApplication() {
 // Every message with the Return key's code goes to the page of the main
 // window first, whatever window it is for; the page's own key handling
 // (forms, scripts) would not see it otherwise.
-void Win32MainWindow::Filter(MSG& message) {
+bool Win32MainWindow::Filter(MSG& message) {
   if (message.wParam == VK_RETURN) widgets_.Engine().ForwardKey(message);
-  BrowserFrame::PreviewMessage(message);
+  return BrowserFrame::PreviewMessage(message);
 }
 
 void Win32MainWindow::SetFavorites(const std::vector<TFavoriteEntry>& menu) { favorites_ = menu; }
@@ -202,6 +202,14 @@ void Win32MainWindow::EnterFullScreen() {
                     (style & ~(WS_OVERLAPPEDWINDOW | WS_MAXIMIZE)) | WS_POPUP | WS_CLIPCHILDREN);
   SetWindowPos(window_, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                SWP_FRAMECHANGED | SWP_NOACTIVATE);
+}
+
+// The window as it was before full screen: framed, maximised.
+void Win32MainWindow::LeaveFullScreen() {
+  fullScreen_ = false;
+  const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+  SetWindowLongPtrW(window_, GWL_STYLE, (style & ~WS_POPUP) | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+  SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void Win32MainWindow::EnableCloseSplashTimer(bool enabled) {

@@ -44,6 +44,7 @@ class Win32MainWindow : public MainView, public BrowserFrameView<MainWindowView>
   bool WindowVisible() const override;
   bool HasBorder() const override;
   void EnterFullScreen() override;
+  void LeaveFullScreen() override;
   void EnableCloseSplashTimer(bool enabled) override;
   std::unique_ptr<TrayIconView> CreateTrayIcon(TrayIconEvents& events) override;
   std::unique_ptr<PopupView> CreatePopup(TfrmBrowser& form, BrowserEngine& opener) override;
@@ -57,8 +58,9 @@ class Win32MainWindow : public MainView, public BrowserFrameView<MainWindowView>
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
-  // Before a message is dispatched: the page sees the Return key, F5 refreshes.
-  void Filter(MSG& message);
+  // Before a message is dispatched: the page sees the Return key, the
+  // browser keys act; true when the message is not to be dispatched.
+  bool Filter(MSG& message);
   void PopupTrayMenu(HWND owner, POINT at);
   void TrayCommand(TTrayItem item);
   void PopupFavorites(POINT at);

@@ -327,17 +327,33 @@ IDispatch* WebBrowserHost::NewWindowTarget() {
   return dispatch;
 }
 
-void WebBrowserHost::ForwardKey(MSG& message) {
-  if (!site_) return;
+bool WebBrowserHost::ForwardKey(MSG& message) {
+  if (!site_) return false;
   IDispatch* application = nullptr;
-  if (FAILED(site_->Browser()->get_Application(&application)) || !application) return;
+  if (FAILED(site_->Browser()->get_Application(&application)) || !application) return false;
   IOleInPlaceActiveObject* active = nullptr;
+  bool taken = false;
   if (SUCCEEDED(application->QueryInterface(IID_IOleInPlaceActiveObject,
                                             reinterpret_cast<void**>(&active)))) {
-    active->TranslateAccelerator(&message);
+    taken = active->TranslateAccelerator(&message) == S_OK;
     active->Release();
   }
   application->Release();
+  return taken;
+}
+
+void WebBrowserHost::SetZoom(int percent) {
+  if (!site_) return;
+  VARIANT level;
+  VariantInit(&level);
+  level.vt = VT_I4;
+  level.lVal = percent;
+  site_->Browser()->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &level, nullptr);
+}
+
+// The prompt is the control's print dialog; a silent control still shows it.
+void WebBrowserHost::Print() {
+  if (site_) site_->Browser()->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_PROMPTUSER, nullptr, nullptr);
 }
 
 void WebBrowserHost::SetEvents(BrowserEvents* events) {

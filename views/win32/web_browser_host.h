@@ -28,8 +28,9 @@ class WebBrowserHost : public BrowserEngine {
   // The control's dispatch interface, for a page's new window to load into
   // (a new reference, or null).
   IDispatch* NewWindowTarget();
-  // Lets the page's own key handling see the message (the Return key).
-  void ForwardKey(MSG& message);
+  // Lets the control's own key handling see the message (the Return key
+  // for the page, Ctrl+F for its find); true when the control took it.
+  bool ForwardKey(MSG& message);
 
   void SetEvents(BrowserEvents* events) override;
   void Navigate(const std::string& address) override;
@@ -42,6 +43,9 @@ class WebBrowserHost : public BrowserEngine {
   int ReadyState() const override;
   void SetSilent(bool silent) override;
   TWindowRequest WindowRequest() const override;
+  // The control's optical zoom and its print dialog.
+  void SetZoom(int percent) override;
+  void Print() override;
 
  private:
   class Site;

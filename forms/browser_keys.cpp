@@ -1,0 +1,62 @@
+// The keys of a browser window beyond the address box: zoom, print, find,
+// the inspector and full screen, as an ordinary browser has them.
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "forms/browser_form.h"
+
+namespace {
+
+// The levels the keys and the wheel step through, as browsers offer them.
+constexpr std::array<int, 13> kZoomLevels = {30, 50, 67, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300};
+
+bool IsZoomIn(int key) { return key == kKeyPlus || key == kKeyAdd; }
+bool IsZoomOut(int key) { return key == kKeyMinus || key == kKeySubtract; }
+bool IsZoomReset(int key) { return key == kKey0 || key == kKeyNumpad0; }
+
+}  // namespace
+
+bool TBrowserForm::BrowserKeyDown(int key, unsigned modifiers) {
+  if (!FView) return false;
+  const bool ctrl = (modifiers & kModCtrl) != 0;
+  const bool alt = (modifiers & kModAlt) != 0;
+  const bool shift = (modifiers & kModShift) != 0;
+  // Ctrl with plus may need Shift on the keyboard ("+" above "="), so Shift
+  // does not count for the zoom keys.
+  if (ctrl && !alt) {
+    if (IsZoomIn(key)) return ZoomStep(1), true;
+    if (IsZoomOut(key)) return ZoomStep(-1), true;
+    if (IsZoomReset(key)) return SetZoom(100), true;
+  }
+  if (ctrl && !alt && !shift && key == kKeyP) {
+    FView->Engine().Print();
+    return true;
+  }
+  if (ctrl && !alt && !shift && key == kKeyF) return FView->ShowFindBar();
+  const bool inspectorKey = (key == kKeyF12 && !ctrl && !alt) || (key == kKeyI && ctrl && shift && !alt);
+  if (inspectorKey && DeveloperTools()) {
+    FView->Engine().ShowInspector();
+    return true;
+  }
+  if (key == kKeyF11 && !ctrl && !alt) return ToggleFullScreen();
+  return false;
+}
+
+// From a level between two steps (none is, today) the next step on that side.
+void TBrowserForm::ZoomStep(int direction) {
+  if (direction > 0) {
+    const auto next = std::upper_bound(kZoomLevels.begin(), kZoomLevels.end(), FZoom);
+    SetZoom(next == kZoomLevels.end() ? kZoomLevels.back() : *next);
+  } else if (direction < 0) {
+    const auto below = std::lower_bound(kZoomLevels.begin(), kZoomLevels.end(), FZoom);
+    SetZoom(below == kZoomLevels.begin() ? kZoomLevels.front() : *std::prev(below));
+  }
+}
+
+void TBrowserForm::SetZoom(int percent) {
+  FZoom = std::clamp(percent, kZoomLevels.front(), kZoomLevels.back());
+  if (!FView) return;
+  FView->Engine().SetZoom(FZoom);
+  FView->ShowStatusNote("Zoom " + std::to_string(FZoom) + "%");
+}

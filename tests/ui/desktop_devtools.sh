@@ -1,0 +1,109 @@
+# The desktop check's section for the window's developer keys, sourced by
+# desktop_check.sh with its helpers: the inspector (F12), zoom, find, print
+# to a PDF file, full screen, and a page that keeps a key for itself.
+# inspected <key>: $changed is how many pixels of the window's lower half the key changed.
+inspected() {
+  import -window root -crop 1280x300+0+460 "$work/before.png"
+  xdotool key "$1"
+  sleep 3
+  import -window root -crop 1280x300+0+460 "$work/after.png"
+  changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1)
+}
+section_devtools() {
+echo "== the inspector, zoom, find, print and full screen"
+need pdftoppm
+tree=$work/devtools
+make_tree "$tree" "$(config "Dev Keys" 20310 $'\r\nstatusbar=1\r\ntoolbar=1')"
+cat >"$tree/www/keys.html" <<'HTML'
+<title>Keys</title><p>Apples and pears, apples again.
+<script>
+// An editor's own Ctrl+F (default prevented); every letter typed in the page names the page.
+document.addEventListener('keydown', function (e) {
+  if (e.ctrlKey && e.key === 'f' && location.hash === '#editor') { e.preventDefault(); document.title = 'editor find'; }
+  else if (e.key.length === 1 && !e.ctrlKey) document.title = 'typed ' + e.key;
+});
+</script>
+HTML
+start "$tree"
+check "the window shows the start page" wait_title "Dev Keys" 60
+sleep 2
+shot devtools-start
+import -window root "$work/zoom100.png"
+xdotool key --clearmodifiers ctrl+plus
+sleep 0.3
+xdotool key --clearmodifiers ctrl+equal
+sleep 0.7
+shot devtools-zoom
+import -window root "$work/zoom125.png"
+check "Ctrl+plus twice shows the level in the status bar" has "$(status_text)" "125"
+check "and a larger page" test "$(compare -metric AE "$work/zoom100.png" "$work/zoom125.png" null: 2>&1)" -gt 10000
+xdotool key --clearmodifiers ctrl+0
+sleep 1
+xdotool key --clearmodifiers ctrl+p
+check "Ctrl+P opens the print dialog" wait_title Print 20
+sleep 1
+shot devtools-print-dialog
+# On a machine without printers the dialog offers a file, in the folder
+# the program runs in: picked, then printed with the dialog's Print button.
+read -r dx dy _ _ <<<"$(geometry "$(window_titled Print)")"
+click $((dx + 82)) $((dy + 86))
+sleep 1
+shot devtools-print-to-file
+click $((dx + 579)) $((dy + 486))
+check "printing to a file writes a PDF" within 30 'ls "$tree"/*.pdf >/dev/null 2>&1'
+sleep 1
+pdf=$(ls "$tree"/*.pdf 2>/dev/null | head -n 1)
+[ -z "$pdf" ] || pdftoppm -png -f 1 -l 1 -r 60 "$pdf" "$work/printed"
+[ -z "$shots" ] || [ ! -f "$work/printed-1.png" ] || cp "$work/printed-1.png" "$shots/devtools-printed.png"
+check "whose first page holds the start page" test -s "$work/printed-1.png"
+
+
+go_to "http://127.0.0.1:20310/keys.html"
+check "a page of words" wait_title Keys
+xdotool key --clearmodifiers ctrl+f
+sleep 0.5
+xdotool type --delay 50 apples
+sleep 1
+shot devtools-find
+check "Ctrl+F opens the find bar, which takes what is typed" test -n "$(window_titled Keys)"
+xdotool key Escape
+sleep 0.3
+click 640 400
+xdotool type z
+check "Escape gave the keys back to the page" wait_title "typed z" 5
+go_to "http://127.0.0.1:20310/keys.html#editor"
+xdotool key F5
+wait_title Keys
+click 640 400
+xdotool key --clearmodifiers ctrl+f
+check "a page that prevents Ctrl+F's default keeps it" wait_title "editor find" 5
+xdotool type y
+check "and no find bar took the focus from it" wait_title "typed y" 5
+
+xdotool key F11
+sleep 1
+shot devtools-fullscreen
+main=$(window_titled "typed y")
+check "F11 fills the screen" test "$(geometry "$main")" = "0 0 1280 800"
+xdotool key F11
+sleep 1
+shot devtools-back
+
+# The inspector docks in the window's lower part.
+click "$HOME_BUTTON" 35
+wait_title "Dev Keys"
+sleep 1
+inspected F12
+check "F12 opens the inspector on the start page" test "$changed" -gt 20000
+shot devtools-inspector
+stop
+
+tree=$work/notools
+make_tree "$tree" "$(config "No Tools" 20311 $'\r\ndevtools=0')"
+start "$tree"
+check "a copy with devtools=0 starts" wait_title "No Tools" 60
+sleep 2
+inspected F12
+check "and F12 opens no inspector" test "$changed" -lt 2000
+stop
+}
