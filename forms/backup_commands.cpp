@@ -127,6 +127,12 @@ bool TfrmMain::AutomaticBackup(const std::string& before) {
   if (!window) return true;
   DialogServices& dialogs = window->Dialogs();
   const TSetup setup = FindSetup();
+  // A tree without the dump and client programs (one of the older servers)
+  // can never make a backup: the status bar says so and the tool goes on.
+  if (!setup.stack.fileExists(setup.tools.dump) || !setup.stack.fileExists(setup.tools.client)) {
+    window->SetStatusText("No backup before " + before + ": " + setup.why);
+    return true;
+  }
   std::string failure = setup.why;
   if (failure.empty()) {
     const std::string folder = backup::BackupFolder(setup.stack.appPath);
@@ -138,7 +144,9 @@ bool TfrmMain::AutomaticBackup(const std::string& before) {
       });
       backup::PruneAutomatic(folder);
       if (outcome.ok) {
-        dialogs.AppMessageBox("Before " + before + ": " + outcome.message, kMbOk | kMbIconInformation);
+        // Said where the tool's own result will not cover it, without a box
+        // to answer before the tool can go on.
+        window->SetStatusText("Before " + before + ": " + outcome.message);
         return true;
       }
       failure = outcome.message;

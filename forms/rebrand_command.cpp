@@ -8,7 +8,6 @@
 #include "launcher/config.h"
 #include "packaging/brand_builder.h"
 #include "packaging/brand_ini.h"
-#include "util/platform.h"
 #include "util/text.h"
 
 std::string TfrmMain::ReadBrand(const std::string& key) const {
@@ -70,17 +69,7 @@ void TfrmMain::DoRebrand() {
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
       WriteBrand("devtools", form.DevTools);
-      // The copy takes the live data; a backup of it comes first, unless the
-      // tree has no database server left to make one. The backup's own boxes
-      // end the busy state.
-      bool go = true;
-      if (THi::DirectoryExists(THi::GetAppPath() + "data") &&
-          THi::DirectoryExists(THi::GetAppPath() + "bin" + platform::kPathDelim + "mysql")) {
-        go = AutomaticBackup("Rebrand");
-        dialogs.SetBusy(true);
-      }
-      if (go)
-        BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
+      BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
                         FBrandIni, [this] { return StopDatabaseServer(); }, [this] { RestartDatabaseServer(); },
                         [&dialogs](const std::string& question) {
                           return dialogs.AppMessageBox(question, kMbYesNo | kMbIconQuestion) == mrYes;

@@ -30,14 +30,9 @@ TEST_F(BackupCommandsTest, WithoutTheDumpProgramTheItemsSayWhatIsMissing) {
   EXPECT_EQ(boxes[0].rfind("Error: The database cannot be restored: ", 0), 0u) << boxes[0];
   EXPECT_TRUE(dialogs().pickers.empty());
 
-  dialogs().answers = {mrNo, mrYes};
-  EXPECT_FALSE(form_.AutomaticBackup("Down Size"));
-  EXPECT_TRUE(form_.AutomaticBackup("Rebrand"));
-  boxes = dialogs().TakeBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].rfind("Warning: The automatic backup of the database before Down Size failed: MySQL's", 0), 0u)
-      << boxes[0];
-  EXPECT_TRUE(boxes[1].ends_with("\n\nGo on without a backup?")) << boxes[1];
+  // The automatic backup cannot be made in such a tree, and does not hold the tool up.
+  EXPECT_TRUE(form_.AutomaticBackup("Down Size"));
+  EXPECT_TRUE(dialogs().TakeBoxes().empty());
 }
 
 }  // namespace

@@ -220,7 +220,7 @@ TEST_F(ToolDialogsTest, RebrandShowsEveryRowAndReturnsTheFields) {
   WhileDriven([&] { result = RunBrandDialog(owner, form); }, [&] {
     HWND dialog = WaitForWindow(L"#32770", "Rebrand");
     ASSERT_NE(dialog, nullptr);
-    ExpectClientSize(dialog, 573, 401);
+    ExpectClientSize(dialog, 573, 429);
     RECT ownerPlace{};
     GetWindowRect(owner, &ownerPlace);
     ExpectPlacedAt(dialog, CentredOn(ownerPlace, dialog));
@@ -234,12 +234,12 @@ TEST_F(ToolDialogsTest, RebrandShowsEveryRowAndReturnsTheFields) {
       EXPECT_NE(Child(dialog, "Static", label), nullptr) << label;
     int browse = 0;
     for (HWND button : ChildrenOfClass(dialog, "Button")) {
-      EXPECT_FALSE(HasStyle(button, WS_TABSTOP)) << Text(button);
+      EXPECT_EQ(HasStyle(button, WS_TABSTOP), Text(button) == "Allow developer tools") << Text(button);
       browse += Text(button) == "Browse..." ? 1 : 0;
     }
     EXPECT_EQ(browse, 5);
     // Tab walks the table's rows: three edits, five lists with the port
-    // between the address and copy-files lists, three edits.
+    // between the address and copy-files lists, three edits, the check box.
     std::vector<std::string> tabOrder;
     std::vector<HWND> stops;
     for (HWND child : Children(dialog))
@@ -249,7 +249,7 @@ TEST_F(ToolDialogsTest, RebrandShowsEveryRowAndReturnsTheFields) {
       }
     ASSERT_EQ(tabOrder, (std::vector<std::string>{"Edit", "Edit", "Edit", "ComboBox", "ComboBox", "ComboBox",
                                                   "ComboBox", "ComboBox", "Edit", "ComboBox", "Edit", "Edit",
-                                                  "Edit"}));
+                                                  "Edit", "Button"}));
     HWND image = stops[0], title = stops[1], icon = stops[2], tray = stops[5], ip = stops[7], port = stops[8];
     HWND copy = stops[9], src = stops[10], data = stops[11], output = stops[12];
     EXPECT_EQ(Text(image), TfrmBrand::kImageHint);
