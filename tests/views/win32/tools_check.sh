@@ -142,7 +142,8 @@ check "bin, data and www are there" test -d "$out/bin" -a -d "$out/data" -a -d "
 check "the site is copied" test -e "$out/www/index.php"
 resource "$out/runme.exe" RES_SPLASH >"$work/got-splash"
 check "the splash is the chosen file" cmp -s "$work/got-splash" "$work/splash.bmp"
-brandini=$(find "$WINEPREFIX/drive_c" -name Brand.ini 2>/dev/null | head -n 1)
+# The newest one: other runs in the same prefix leave theirs behind.
+brandini=$(find "$WINEPREFIX/drive_c" -name Brand.ini -printf '%T@ %p\n' 2>/dev/null | sort -n | tail -n 1 | cut -d' ' -f2-)
 resource "$out/runme.exe" RES_CONFIG_INI >"$work/got-config"
 same_as_brand_ini() { [ -n "$brandini" ] && cmp -s "$work/got-config" "$brandini"; }
 check "the stored settings are the Brand.ini" same_as_brand_ini
