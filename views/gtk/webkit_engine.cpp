@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/web_origin.h"
@@ -92,9 +93,20 @@ WebKitEngine::WebKitEngine(WebKitEngine* opener)
   g_signal_connect(view_, "run-file-chooser", G_CALLBACK(RunUploadChooser), nullptr);
   g_signal_connect(webkit_web_view_get_context(view_), "download-started", G_CALLBACK(OnDownloadStarted), this);
   g_signal_connect(clipboard_, "owner-change", G_CALLBACK(OnClipboardChange), this);
+  // The web process starts with a view related to a running one; the first
+  // window's first page would otherwise wait for it after the servers did.
+  if (!opener && id_ == 1) {
+    warmUp_ = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", view_, nullptr));
+    g_object_ref_sink(warmUp_);
+  }
+}
+
+void WebKitEngine::EndWarmUp() {
+  if (warmUp_) g_object_unref(std::exchange(warmUp_, nullptr));
 }
 
 WebKitEngine::~WebKitEngine() {
+  EndWarmUp();
   std::erase(Engines(), this);
   for (const auto& [download, state] : downloads_) {
     g_signal_handlers_disconnect_by_data(download, this);
@@ -195,6 +207,7 @@ void WebKitEngine::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer
       engine->readyState_ = kReadyStateComplete;
       engine->CommandStates();
       if (engine->events_) engine->events_->WebBrowser1ProgressChange(0, 100);
+      engine->EndWarmUp();
       break;
   }
 }

@@ -40,6 +40,7 @@ class WebKitEngine : public BrowserEngine {
   void ShowInspector() override;
 
  private:
+  void EndWarmUp();
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
   static void OnTitle(GObject*, GParamSpec*, gpointer self);
   static void OnProgress(GObject*, GParamSpec*, gpointer self);
@@ -76,6 +77,10 @@ class WebKitEngine : public BrowserEngine {
 
   WebKitUserContentManager* content_;
   WebKitWebView* view_;
+  // The first window's stand-in, related to its view, which makes the engine
+  // start its web process before the first page is asked for; it goes once
+  // that page has loaded.
+  WebKitWebView* warmUp_ = nullptr;
   BrowserEvents* events_ = nullptr;
   bool busy_ = false;
   int readyState_ = 0;
