@@ -24,7 +24,15 @@ int main(int argc, char **argv) {
   }
   gtk_init(&argc, &argv);
   GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_default_size(GTK_WINDOW(window), 1024, 700);
+  /* The launcher's window is maximised: the floor shows the page on as many
+   * pixels, which the drawing buffers' memory follows. Set by hand, since a
+   * display without a window manager maximises nothing. */
+  GdkRectangle area = {0, 0, 1024, 700};
+  GdkMonitor *monitor = gdk_display_get_primary_monitor(gdk_display_get_default());
+  if (!monitor) monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
+  if (monitor) gdk_monitor_get_workarea(monitor, &area);
+  gtk_window_set_default_size(GTK_WINDOW(window), area.width, area.height);
+  gtk_window_maximize(GTK_WINDOW(window));
   GtkWidget *view = webkit_web_view_new();
   gtk_container_add(GTK_CONTAINER(window), view);
   g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), NULL);
