@@ -61,6 +61,19 @@ class BackupTest : public test::TempFolderTest {
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The process of the program that `parent` runs now; 0 when there is none.
+pid_t ChildRunning(pid_t parent, const std::string& program) {
+  for (const std::string& name : THi::ListFolders("/proc")) {
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string stat = test::ReadFile("/proc/" + name + "/stat");
+    const std::size_t end = stat.rfind(") ");
+    if (end == std::string::npos || std::atoi(stat.c_str() + end + 4) != parent) continue;
+    const std::string command = test::ReadFile("/proc/" + name + "/cmdline");
+    if (command.starts_with(program + '\0')) return static_cast<pid_t>(std::stoi(name));
+  }
+  return 0;
+}
+
 TEST_F(BackupTest, ABackupTakenWhileAPageWritesRestoresEveryRowCommittedBeforeIt) {
   Tree tree(temp_, "backing up", {.config = ConfigWith("20210")});
   test::WriteFile(tree.root() + "/www/writer.php", R"php(<?php
@@ -164,6 +177,46 @@ TEST_F(BackupTest, AReadOnlyProgramFolderNeedsAFileAndAStoppedStackSaysSo) {
   EXPECT_EQ(readOnly.WaitForExit(60s), 1) << readOnly.Output();
   EXPECT_TRUE(Has(readOnly.Output(), "give a FILE to write it to")) << readOnly.Output();
   EXPECT_FALSE(std::filesystem::exists(tree.root() + "/backups"));
+}
+
+TEST_F(BackupTest, CtrlCDuringTheDumpOrTheLoadLeavesNoHalfBackupAndTheDatabasesAsTheyWere) {
+  Tree tree(temp_, "interrupted", {.config = ConfigWith("21110")});
+  TerminalRun stack(tree.root());
+  const int port = stack.WaitForHome();
+  ASSERT_GT(port, 0) << stack.Output();
+  PageOnceTheDatabaseAnswers(port);
+  // Rows that compress poorly, enough for a dump and a load of some seconds;
+  // the server stops a recursion at 1000 rows unless told otherwise.
+  const std::string made = Sql(tree, "SET SESSION max_recursive_iterations = 1000000; CREATE DATABASE big; CREATE TABLE big.rows (id INT PRIMARY KEY, note TEXT) ENGINE=Aria; "
+            "INSERT INTO big.rows WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150000) "
+            "SELECT i, CONCAT(SHA2(i, 512), SHA2(i + 1, 512), SHA2(i + 2, 512)) FROM n");
+  ASSERT_EQ(Sql(tree, "SELECT COUNT(*) FROM big.rows"), "150000\n") << made;
+
+  // Ctrl+C once `program` of the tree runs, after the text shows.
+  const auto interrupted = [&](std::vector<std::string> args, const std::string& programName,
+                               const std::string& shown) {
+    args.insert(args.begin(), tree.program());
+    TerminalRun run(temp_.path(), args);
+    EXPECT_TRUE(run.WaitForOutput(shown, 120s)) << run.Output();
+    const std::string program = tree.root() + "/bin/mysql/bin/" + programName;
+    EXPECT_TRUE(test::WaitUntil([&] { return ChildRunning(run.pid(), program) != 0; }, 120s)) << run.Output();
+    run.Type("\x03");
+    const TResult result{run.WaitForExit(120s), run.Output()};
+    EXPECT_NE(result.status, 0) << result.output;
+    return result;
+  };
+  EXPECT_TRUE(Has(interrupted({"backup"}, "mariadb-dump", "").output, "The backup failed: stopped by the user"));
+  EXPECT_EQ(Backups(tree), std::vector<std::string>{});
+
+  ASSERT_EQ(Run(tree, {"backup", "big.sql.gz"}).status, 0);
+  Sql(tree, "UPDATE big.rows SET note = 'changed' WHERE id = 1; CREATE TABLE big.later (id INT)");
+  const std::string state = Sql(tree, "CHECKSUM TABLE big.rows") + Sql(tree, "SHOW TABLES FROM big");
+  const TResult restore = interrupted({"restore", "big.sql.gz", "--yes"}, "mariadb", "Restoring: ");
+  EXPECT_TRUE(Has(restore.output, "The restore failed: stopped by the user. The database is as it was before the "
+                                  "restore.")) << restore.output;
+  EXPECT_EQ(Sql(tree, "CHECKSUM TABLE big.rows") + Sql(tree, "SHOW TABLES FROM big"), state);
+  EXPECT_EQ(Sql(tree, "SELECT note FROM big.rows WHERE id = 1"), "changed\n");
+  for (const std::string& name : Backups(tree)) EXPECT_TRUE(name.ends_with("-auto.sql.gz")) << name;
 }
 
 }  // namespace
