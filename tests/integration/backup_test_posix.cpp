@@ -14,10 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct TResult {
-  int status;
-  std::string output;
-};
+using TResult = TCommandResult;
 
 class BackupTest : public test::TempFolderTest {
  protected:
@@ -26,10 +23,7 @@ class BackupTest : public test::TempFolderTest {
       SKIP_FOR_MISSING_TOOL("LODESTACK_STACK_TREE names no tree built by tools/make-stack");
   }
   TResult Run(const Tree& tree, std::vector<std::string> args) {
-    args.insert(args.begin(), tree.program());
-    TerminalRun run(temp_.path(), args);
-    const int status = run.WaitForExit(300s);
-    return {status, run.Output()};
+    return RunInTerminal(tree, temp_.path(), std::move(args));
   }
   std::string Sql(const Tree& tree, const std::string& sql) {
     // The terminal ends its lines with CR LF.
@@ -187,7 +181,8 @@ TEST_F(BackupTest, CtrlCDuringTheDumpOrTheLoadLeavesNoHalfBackupAndTheDatabasesA
   PageOnceTheDatabaseAnswers(port);
   // Rows that compress poorly, enough for a dump and a load of some seconds;
   // the server stops a recursion at 1000 rows unless told otherwise.
-  const std::string made = Sql(tree, "SET SESSION max_recursive_iterations = 1000000; CREATE DATABASE big; CREATE TABLE big.rows (id INT PRIMARY KEY, note TEXT) ENGINE=Aria; "
+  const std::string made = Sql(tree, "SET SESSION max_recursive_iterations = 1000000; CREATE DATABASE big; "
+            "CREATE TABLE big.rows (id INT PRIMARY KEY, note TEXT) ENGINE=Aria; "
             "INSERT INTO big.rows WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150000) "
             "SELECT i, CONCAT(SHA2(i, 512), SHA2(i + 1, 512), SHA2(i + 2, 512)) FROM n");
   ASSERT_EQ(Sql(tree, "SELECT COUNT(*) FROM big.rows"), "150000\n") << made;
