@@ -145,7 +145,9 @@ int RunBackupCommand(const TArgs& args, const TStack& stack, const std::string& 
   backup::TTools tools = BackupTools(stack);
   tools.stopRequested = std::move(stopRequested);
   const std::string why = WhyNoBackup(stack, tools);
-  if (!why.empty()) return Fail(why, tools.options.empty() ? 1 : 127);
+  // A removed program is told as the shell tells it, whether the stack runs or not.
+  const bool programs = stack.fileExists(tools.dump) && stack.fileExists(tools.client);
+  if (!why.empty()) return Fail(why, programs ? 1 : 127);
   return args[1] == "backup" ? Backup(args, stack, tools, startFolder) : Restore(args, stack, tools, startFolder);
 }
 
