@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <future>
+#include <memory>
 
 #include "integration/stack_fixture_posix.h"
 
@@ -21,6 +22,14 @@ class BackupTest : public test::TempFolderTest {
   void SetUp() override {
     if (SharedTree().empty())
       SKIP_FOR_MISSING_TOOL("LODESTACK_STACK_TREE names no tree built by tools/make-stack");
+  }
+  // The tree's stack, started from a terminal, once its database answers.
+  static std::unique_ptr<TerminalRun> StartStack(const Tree& tree) {
+    auto stack = std::make_unique<TerminalRun>(tree.root());
+    const int port = stack->WaitForHome();
+    EXPECT_GT(port, 0) << stack->Output();
+    if (port > 0) PageOnceTheDatabaseAnswers(port);
+    return stack;
   }
   TResult Run(const Tree& tree, std::vector<std::string> args) {
     return RunInTerminal(tree, temp_.path(), std::move(args));
@@ -114,10 +123,7 @@ echo 'wrote';
 
 TEST_F(BackupTest, AFileThatIsNotABackupOrALoadThatFailsLeavesTheDatabaseAsItWas) {
   Tree tree(temp_, "restoring", {.config = ConfigWith("20220")});
-  TerminalRun stack(tree.root());
-  const int port = stack.WaitForHome();
-  ASSERT_GT(port, 0) << stack.Output();
-  PageOnceTheDatabaseAnswers(port);
+  const auto stack = StartStack(tree);
   Sql(tree, "CREATE DATABASE shop; CREATE TABLE shop.t (id INT) ENGINE=Aria; INSERT INTO shop.t VALUES (1), (2)");
   const std::string file = Path("good.sql.gz");
   ASSERT_EQ(Run(tree, {"backup", "good.sql.gz"}).status, 0);
@@ -158,10 +164,7 @@ TEST_F(BackupTest, AReadOnlyProgramFolderNeedsAFileAndAStoppedStackSaysSo) {
   TResult r = Run(tree, {"backup"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Has(r.output, "the stack's database is not running.")) << r.output;
-  TerminalRun stack(tree.root());
-  const int port = stack.WaitForHome();
-  ASSERT_GT(port, 0) << stack.Output();
-  PageOnceTheDatabaseAnswers(port);
+  const auto stack = StartStack(tree);
   // The command alone sees the tree read-only, as on a CD; root writes
   // through a folder's mode, not through a read-only mount.
   TerminalRun readOnly(temp_.path(),
@@ -175,10 +178,7 @@ TEST_F(BackupTest, AReadOnlyProgramFolderNeedsAFileAndAStoppedStackSaysSo) {
 
 TEST_F(BackupTest, CtrlCDuringTheDumpOrTheLoadLeavesNoHalfBackupAndTheDatabasesAsTheyWere) {
   Tree tree(temp_, "interrupted", {.config = ConfigWith("21110")});
-  TerminalRun stack(tree.root());
-  const int port = stack.WaitForHome();
-  ASSERT_GT(port, 0) << stack.Output();
-  PageOnceTheDatabaseAnswers(port);
+  const auto stack = StartStack(tree);
   // Rows that compress poorly, enough for a dump and a load of some seconds;
   // the server stops a recursion at 1000 rows unless told otherwise.
   const std::string made = Sql(tree, "SET SESSION max_recursive_iterations = 1000000; CREATE DATABASE big; "
