@@ -16,9 +16,22 @@ using TArgs = std::vector<std::string>;
 
 constexpr char kCompleted[] = "-- Dump completed";
 
+constexpr char kStopped[] = "stopped by the user";
+
+bool StopRequested(const TTools& tools) { return tools.stopRequested && tools.stopRequested(); }
+
 // The options file must come first: the client reads no other.
 TArgs ClientArgs(const TTools& tools, const std::string& program) {
   return {program, "--defaults-file=" + tools.options, "--default-character-set=utf8mb4"};
+}
+
+// The client answers Ctrl+C by ending the statement it runs and going on
+// with the next, which would leave a load with a gap that reports success;
+// it ignores the keys instead, and this process stops feeding it.
+TArgs LoadArgs(const TTools& tools) {
+  TArgs argv = ClientArgs(tools, tools.client);
+  argv.insert(argv.end(), {"--sigint-ignore", "--binary-mode"});
+  return argv;
 }
 
 std::string FirstLine(std::string text) {
@@ -35,7 +48,7 @@ std::string Why(const std::string& errors, const std::string& otherwise) {
 // Runs one statement through the client; its output, or false with the reason.
 bool Query(const TTools& tools, const std::string& sql, std::string& output, std::string& reason) {
   TArgs argv = ClientArgs(tools, tools.client);
-  argv.insert(argv.end(), {"--batch", "--skip-column-names", "-e", sql});
+  argv.insert(argv.end(), {"--sigint-ignore", "--batch", "--skip-column-names", "-e", sql});
   TPipedChild child;
   if (!child.Start(argv, TPipedChild::TDirection::kFromChild, reason)) return false;
   std::string piece;
@@ -58,12 +71,14 @@ std::string LoadBackup(const TTools& tools, const std::string& file, const TProg
   TPipedChild child;
   std::string reason;
   // Binary mode: a dump's blobs and strings may hold any byte.
-  TArgs argv = ClientArgs(tools, tools.client);
-  argv.push_back("--binary-mode");
-  if (!child.Start(argv, TPipedChild::TDirection::kToChild, reason)) return reason;
+  if (!child.Start(LoadArgs(tools), TPipedChild::TDirection::kToChild, reason)) return reason;
   std::uint64_t loaded = 0;
-  bool clientStopped = false;
+  bool clientStopped = false, stopped = false;
   const std::string readError = ReadGzip(file, [&](std::string_view piece) {
+    if (StopRequested(tools)) {
+      stopped = true;
+      return false;
+    }
     if (!child.Write(piece)) {
       clientStopped = true;
       return false;
@@ -74,6 +89,7 @@ std::string LoadBackup(const TTools& tools, const std::string& file, const TProg
   });
   std::string errors;
   const int status = child.Finish(errors);
+  if (stopped) return kStopped;
   if (status != 0 || clientStopped) return Why(errors, "the database client failed");
   if (!readError.empty()) return file + " " + readError;
   return {};
@@ -131,7 +147,9 @@ TOutcome MakeBackup(const TTools& tools, const std::string& file, const TProgres
   std::string errors;
   const int status = child.Finish(errors);
   const bool closed = writer.Close();
-  if (status != 0) {
+  if (StopRequested(tools)) {
+    reason = kStopped;
+  } else if (status != 0) {
     reason = Why(errors, "the dump program failed");
   } else if (!written || !closed) {
     reason = "could not write " + part + " (" + THi::WhyNotWritable(part) + ")";
@@ -223,16 +241,19 @@ TOutcome Restore(const TTools& tools, const std::string& file, const std::string
     return outcome;
   }
   // Back to where it was: every database the load made anew goes (whatever
-  // statement made it), the rest comes back whole from the safety backup.
+  // statement made it), the rest comes back whole from the safety backup;
+  // a second Ctrl+C must not stop that half-way.
+  TTools undo = tools;
+  undo.stopRequested = nullptr;
   std::vector<std::string> after;
   std::string drops, output, dropFailure;
-  if (!ListDatabases(tools, after, dropFailure)) after = contents.databases;
+  if (!ListDatabases(undo, after, dropFailure)) after = contents.databases;
   for (const std::string& name : after)
     if (std::find(before.begin(), before.end(), name) == before.end())
       drops += "DROP DATABASE IF EXISTS " + Quoted(name) + ";";
-  if (!drops.empty() && !Query(tools, drops, output, dropFailure)) dropFailure = " (" + dropFailure + ")";
+  if (!drops.empty() && !Query(undo, drops, output, dropFailure)) dropFailure = " (" + dropFailure + ")";
   else dropFailure.clear();
-  const std::string rollBack = LoadBackup(tools, safetyFile, nullptr);
+  const std::string rollBack = LoadBackup(undo, safetyFile, nullptr);
   outcome.message = "The restore failed: " + failure + ". ";
   outcome.message += rollBack.empty() && dropFailure.empty()
                          ? "The database is as it was before the restore."

@@ -17,6 +17,9 @@ struct TTools {
   std::string dump;
   std::string client;
   std::string options;
+  // True once the user asked to stop (Ctrl+C on a terminal): a backup then
+  // fails without leaving a file, a restore's load stops and is undone.
+  std::function<bool()> stopRequested;
 };
 
 // Bytes written (backup) or loaded (restore) so far.

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string bin = std::string(argv[1]) + "/";
-  const backup::TTools tools{bin + "mariadb-dump", bin + "mariadb", argv[2]};
+  const backup::TTools tools{bin + "mariadb-dump", bin + "mariadb", argv[2], {}};
   const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
   std::vector<std::string> databases;
   std::string reason;

@@ -101,7 +101,7 @@ int Restore(const TArgs& args, const TStack& stack, const backup::TTools& tools,
 backup::TTools BackupTools(const TStack& stack) {
   const std::string bin = stack.appPath + "bin" + platform::kPathDelim + "mysql" + platform::kPathDelim + "bin" +
                           platform::kPathDelim;
-  return {bin + "mariadb-dump" + kProgramSuffix, bin + "mariadb" + kProgramSuffix, stack.clientOptions};
+  return {bin + "mariadb-dump" + kProgramSuffix, bin + "mariadb" + kProgramSuffix, stack.clientOptions, {}};
 }
 
 std::string WhyNoBackup(const TStack& stack, const backup::TTools& tools) {
@@ -140,10 +140,14 @@ void TProgressPace::operator()(std::uint64_t bytes) {
   show_(bytes);
 }
 
-int RunBackupCommand(const TArgs& args, const TStack& stack, const std::string& startFolder) {
-  const backup::TTools tools = BackupTools(stack);
+int RunBackupCommand(const TArgs& args, const TStack& stack, const std::string& startFolder,
+                     std::function<bool()> stopRequested) {
+  backup::TTools tools = BackupTools(stack);
+  tools.stopRequested = std::move(stopRequested);
   const std::string why = WhyNoBackup(stack, tools);
-  if (!why.empty()) return Fail(why, tools.options.empty() ? 1 : 127);
+  // A removed program is told as the shell tells it, whether the stack runs or not.
+  const bool programs = stack.fileExists(tools.dump) && stack.fileExists(tools.client);
+  if (!why.empty()) return Fail(why, programs ? 1 : 127);
   return args[1] == "backup" ? Backup(args, stack, tools, startFolder) : Restore(args, stack, tools, startFolder);
 }
 

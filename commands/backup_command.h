@@ -39,7 +39,9 @@ class TProgressPace {
   bool shown_ = false;
 };
 
-// args[1] is "backup" or "restore". Returns the exit status.
-int RunBackupCommand(const TArgs& args, const TStack& stack, const std::string& startFolder);
+// args[1] is "backup" or "restore"; stopRequested tells when the user has
+// pressed Ctrl+C. Returns the exit status.
+int RunBackupCommand(const TArgs& args, const TStack& stack, const std::string& startFolder,
+                     std::function<bool()> stopRequested);
 
 }  // namespace commands

@@ -57,27 +57,30 @@ void Exec(const TPlan& plan, const std::string& startFolder) {
   std::fprintf(stderr, "lodestack: could not run %s: %s\n", argv[0], std::strerror(errno));
 }
 
-// Ctrl+C and Ctrl+\ ignored by this process while it lasts.
-class TTerminalKeysIgnored {
+// Ctrl+C and Ctrl+\ ignored by this process, or handed to `handler`, while it lasts.
+class TTerminalKeys {
  public:
-  TTerminalKeysIgnored() {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGINT, &ignore, &old_[0]);
-    sigaction(SIGQUIT, &ignore, &old_[1]);
+  explicit TTerminalKeys(void (*handler)(int)) {
+    struct sigaction taken {};
+    taken.sa_handler = handler;
+    sigaction(SIGINT, &taken, &old_[0]);
+    sigaction(SIGQUIT, &taken, &old_[1]);
   }
-  ~TTerminalKeysIgnored() {
+  ~TTerminalKeys() {
     sigaction(SIGINT, &old_[0], nullptr);
     sigaction(SIGQUIT, &old_[1], nullptr);
   }
-  TTerminalKeysIgnored(const TTerminalKeysIgnored&) = delete;
-  TTerminalKeysIgnored& operator=(const TTerminalKeysIgnored&) = delete;
+  TTerminalKeys(const TTerminalKeys&) = delete;
+  TTerminalKeys& operator=(const TTerminalKeys&) = delete;
 
  private:
   struct sigaction old_[2];
 };
 
 volatile sig_atomic_t g_child = 0;
+volatile sig_atomic_t g_stopKeys = 0;
+
+void NoteStopKeys(int) { g_stopKeys = 1; }
 
 void PassOn(int signal) {
   if (g_child > 0) kill(static_cast<pid_t>(g_child), signal);
@@ -98,7 +101,7 @@ int RunAndWait(const TPlan& plan, const std::string& startFolder) {
   // or a request to end goes to this process, which hands it on. Either way
   // this process stays to tidy up after the child.
   g_child = pid;
-  TTerminalKeysIgnored ignored;
+  TTerminalKeys ignored(SIG_IGN);
   struct sigaction pass {}, old[2];
   pass.sa_handler = PassOn;
   sigaction(SIGHUP, &pass, &old[0]);
@@ -129,11 +132,11 @@ int RunCommand(const std::vector<std::string>& args, const std::string& startFol
   TStack stack = FindStack();
   const std::string word = args.size() > 1 ? args[1] : "";
   if (word == "backup" || word == "restore") {
-    // Ctrl+C ends the dump or the client, the terminal's foreground group,
-    // and this process stays to remove the unfinished file or to put the
-    // databases back as they were.
-    TTerminalKeysIgnored ignored;
-    return RunBackupCommand(args, stack, startFolder);
+    // Ctrl+C reaches the dump too, the terminal's foreground group, and
+    // ends it; this process notes the keys and stays to remove the
+    // unfinished file or to put the databases back as they were.
+    TTerminalKeys noted(NoteStopKeys);
+    return RunBackupCommand(args, stack, startFolder, [] { return g_stopKeys != 0; });
   }
   const bool ownIni = stack.workDir.empty() && NeedsPhpIni(word);
   if (ownIni || word == "shell") {

@@ -1,7 +1,10 @@
 // The commands on Windows: the program file is a window program, which a
-// console neither feeds nor waits for, so only the shell exists: cmd.exe in
-// a console of its own, with the tree's PHP and database client first.
+// console neither feeds nor waits for. The shell is cmd.exe in a console of
+// its own, with the tree's PHP and database client first; backup and restore
+// write to the console they were started from.
 #include <windows.h>
+
+#include <cstdio>
 
 #include "commands/backup_command.h"
 #include "commands/command_run.h"
@@ -13,11 +16,48 @@ namespace commands {
 
 const char* const kProgramSuffix = ".exe";
 
-bool IsCommandWord(const std::string& word) { return word == "shell"; }
+namespace {
+
+volatile LONG g_stopKeys = 0;
+
+// Ctrl+C and Ctrl+Break also end the dump, which shares the console; this
+// process stays to remove the unfinished file or to undo the load.
+BOOL WINAPI NoteStopKeys(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  InterlockedExchange(&g_stopKeys, 1);
+  return TRUE;
+}
+
+bool Usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+// A window program starts without a console: its output goes to the console
+// of the command prompt that started it, unless the user sent it elsewhere.
+void UseParentConsole() {
+  const bool output = Usable(GetStdHandle(STD_OUTPUT_HANDLE));
+  const bool errors = Usable(GetStdHandle(STD_ERROR_HANDLE));
+  if (output && errors) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!output) (void)std::freopen("CONOUT$", "w", stdout);
+  if (!errors) (void)std::freopen("CONOUT$", "w", stderr);
+}
+
+}  // namespace
+
+bool IsCommandWord(const std::string& word) { return word == "shell" || word == "backup" || word == "restore"; }
 
 std::vector<std::string> TerminalStart() { return {THi::GetProgramFile(), "shell"}; }
 
-int RunCommand(const std::vector<std::string>&, const std::string& startFolder) {
+int RunCommand(const std::vector<std::string>& args, const std::string& startFolder) {
+  const std::string word = args.size() > 1 ? args[1] : "";
+  if (word == "backup" || word == "restore") {
+    UseParentConsole();
+    SetConsoleCtrlHandler(NoteStopKeys, TRUE);
+    const int status = RunBackupCommand(args, FindStack(), startFolder, [] { return g_stopKeys != 0; });
+    SetConsoleCtrlHandler(NoteStopKeys, FALSE);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    return status;
+  }
   const TPlan plan = PlanWindowsShell(FindStack());
   // The console inherits them; this process ends right after.
   for (const auto& [name, value] : plan.env) THi::SetEnvVar(name, value);

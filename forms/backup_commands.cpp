@@ -33,6 +33,26 @@ std::string NewestBackup(const std::string& folder) {
   return folder + platform::kPathDelim + newest;
 }
 
+// Both tray items: a copy that cannot dump says what is missing; otherwise
+// `work` runs with the tray icon off, so that no second item starts meanwhile.
+void WithTools(TfrmMain& form, MainWindowView* window, const std::string& verb,
+               const std::function<void(DialogServices&, const TSetup&)>& work) {
+  if (!window) return;
+  DialogServices& dialogs = window->Dialogs();
+  const TSetup setup = FindSetup();
+  if (!setup.why.empty()) {
+    dialogs.AppMessageBox("The database cannot be " + verb + ": " + setup.why, kMbOk | kMbIconError);
+    return;
+  }
+  form.EnableTrayIcon(false);
+  work(dialogs, setup);
+  form.EnableTrayIcon(true);
+}
+
+void SayOutcome(DialogServices& dialogs, const backup::TOutcome& outcome) {
+  dialogs.AppMessageBox(outcome.message, kMbOk | (outcome.ok ? kMbIconInformation : kMbIconError));
+}
+
 }  // namespace
 
 // The window stays usable and says how far the work is, once it takes a second.
@@ -65,61 +85,43 @@ static std::string ChooseFolder(DialogServices& dialogs, const std::string& appP
 }
 
 void TfrmMain::mnuTray_BackUpClick() {
-  MainWindowView* window = Window();
-  if (!window) return;
-  DialogServices& dialogs = window->Dialogs();
-  const TSetup setup = FindSetup();
-  if (!setup.why.empty()) {
-    dialogs.AppMessageBox("The database cannot be backed up: " + setup.why, kMbOk | kMbIconError);
-    return;
-  }
-  EnableTrayIcon(false);
-  const std::string folder = ChooseFolder(dialogs, setup.stack.appPath);
-  if (!folder.empty()) {
+  WithTools(*this, Window(), "backed up", [this](DialogServices& dialogs, const TSetup& setup) {
+    const std::string folder = ChooseFolder(dialogs, setup.stack.appPath);
+    if (folder.empty()) return;
     const std::string file = commands::NewBackupFile(folder, AppName, false);
-    const backup::TOutcome outcome = WithProgress("Backing up the database", [&](const auto& progress) {
-      return backup::MakeBackup(setup.tools, file, progress);
-    });
-    dialogs.AppMessageBox(outcome.message, kMbOk | (outcome.ok ? kMbIconInformation : kMbIconError));
-  }
-  EnableTrayIcon(true);
+    SayOutcome(dialogs, WithProgress("Backing up the database", [&](const auto& progress) {
+                 return backup::MakeBackup(setup.tools, file, progress);
+               }));
+  });
 }
 
 void TfrmMain::mnuTray_RestoreClick() {
-  MainWindowView* window = Window();
-  if (!window) return;
-  DialogServices& dialogs = window->Dialogs();
-  const TSetup setup = FindSetup();
-  if (!setup.why.empty()) {
-    dialogs.AppMessageBox("The database cannot be restored: " + setup.why, kMbOk | kMbIconError);
-    return;
-  }
-  EnableTrayIcon(false);
-  const std::string file = dialogs.OpenFile(NewestBackup(backup::BackupFolder(setup.stack.appPath)), "gz",
-                                            "Database backups (*.sql.gz)|*.sql.gz;*.gz");
-  const backup::TContents contents = file.empty() ? backup::TContents{} : backup::Inspect(file);
-  std::string names;
-  for (const std::string& name : contents.databases) names += (names.empty() ? "" : ", ") + name;
-  if (file.empty()) {
-  } else if (!contents.why.empty()) {
-    dialogs.AppMessageBox("Nothing was restored: " + file + " " + contents.why + ".", kMbOk | kMbIconError);
-  } else if (dialogs.AppMessageBox("Restore the database from " + file + "?\n\nThe databases it holds (" +
-                                       (names.empty() ? "none" : names) +
-                                       ") are replaced whole; the others stay as they are. A backup of the "
-                                       "current state is made first. The site's writes during the restore "
-                                       "may be lost.",
-                                   kMbYesNo | kMbIconWarning) == mrYes) {
-    const std::string folder = ChooseFolder(dialogs, setup.stack.appPath);
-    if (!folder.empty()) {
-      const std::string safety = commands::NewBackupFile(folder, AppName, true);
-      const backup::TOutcome outcome = WithProgress("Restoring the database", [&](const auto& progress) {
-        return backup::Restore(setup.tools, file, safety, progress);
-      });
-      backup::PruneAutomatic(folder);
-      dialogs.AppMessageBox(outcome.message, kMbOk | (outcome.ok ? kMbIconInformation : kMbIconError));
+  WithTools(*this, Window(), "restored", [this](DialogServices& dialogs, const TSetup& setup) {
+    const std::string file = dialogs.OpenFile(NewestBackup(backup::BackupFolder(setup.stack.appPath)), "gz",
+                                              "Database backups (*.sql.gz)|*.sql.gz;*.gz");
+    const backup::TContents contents = file.empty() ? backup::TContents{} : backup::Inspect(file);
+    std::string names;
+    for (const std::string& name : contents.databases) names += (names.empty() ? "" : ", ") + name;
+    if (file.empty()) {
+    } else if (!contents.why.empty()) {
+      dialogs.AppMessageBox("Nothing was restored: " + file + " " + contents.why + ".", kMbOk | kMbIconError);
+    } else if (dialogs.AppMessageBox("Restore the database from " + file + "?\n\nThe databases it holds (" +
+                                         (names.empty() ? "none" : names) +
+                                         ") are replaced whole; the others stay as they are. A backup of the "
+                                         "current state is made first. The site's writes during the restore "
+                                         "may be lost.",
+                                     kMbYesNo | kMbIconWarning) == mrYes) {
+      const std::string folder = ChooseFolder(dialogs, setup.stack.appPath);
+      if (!folder.empty()) {
+        const std::string safety = commands::NewBackupFile(folder, AppName, true);
+        const backup::TOutcome outcome = WithProgress("Restoring the database", [&](const auto& progress) {
+          return backup::Restore(setup.tools, file, safety, progress);
+        });
+        backup::PruneAutomatic(folder);
+        SayOutcome(dialogs, outcome);
+      }
     }
-  }
-  EnableTrayIcon(true);
+  });
 }
 
 bool TfrmMain::AutomaticBackup(const std::string& before) {

@@ -69,11 +69,21 @@ void TfrmMain::DoRebrand() {
       WriteBrand("outputdir", QuotedValue(form.OutputDir));
       WriteBrand("copyfilestoharddisk", form.CopyFiles);
       WriteBrand("devtools", form.DevTools);
-      BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
-                        FBrandIni, [this] { return StopDatabaseServer(); }, [this] { RestartDatabaseServer(); },
-                        [&dialogs](const std::string& question) {
-                          return dialogs.AppMessageBox(question, kMbYesNo | kMbIconQuestion) == mrYes;
-                        }});
+      // The copy takes the live data: a backup of it comes first where the
+      // stack's database server runs (without one there is nothing live to
+      // lose, and nothing to dump from). The backup ends the busy state.
+      bool go = true;
+      if (FMySqlPid != 0) {
+        go = AutomaticBackup("Rebrand");
+        dialogs.SetBusy(true);
+        ProcessMessages();
+      }
+      if (go)
+        BuildBrandedCopy({form.SplashFileName, form.IconFile, form.SrcDir, form.DataDir, form.OutputDir,
+                          FBrandIni, [this] { return StopDatabaseServer(); }, [this] { RestartDatabaseServer(); },
+                          [&dialogs](const std::string& question) {
+                            return dialogs.AppMessageBox(question, kMbYesNo | kMbIconQuestion) == mrYes;
+                          }});
     } catch (const std::exception& e) {
       dialogs.AppMessageBox(e.what(), kMbOk | kMbIconError);
     }

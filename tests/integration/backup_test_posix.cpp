@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <future>
+#include <memory>
 
 #include "integration/stack_fixture_posix.h"
 
@@ -14,10 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct TResult {
-  int status;
-  std::string output;
-};
+using TResult = TCommandResult;
 
 class BackupTest : public test::TempFolderTest {
  protected:
@@ -25,11 +23,16 @@ class BackupTest : public test::TempFolderTest {
     if (SharedTree().empty())
       SKIP_FOR_MISSING_TOOL("LODESTACK_STACK_TREE names no tree built by tools/make-stack");
   }
+  // The tree's stack, started from a terminal, once its database answers.
+  static std::unique_ptr<TerminalRun> StartStack(const Tree& tree) {
+    auto stack = std::make_unique<TerminalRun>(tree.root());
+    const int port = stack->WaitForHome();
+    EXPECT_GT(port, 0) << stack->Output();
+    if (port > 0) PageOnceTheDatabaseAnswers(port);
+    return stack;
+  }
   TResult Run(const Tree& tree, std::vector<std::string> args) {
-    args.insert(args.begin(), tree.program());
-    TerminalRun run(temp_.path(), args);
-    const int status = run.WaitForExit(300s);
-    return {status, run.Output()};
+    return RunInTerminal(tree, temp_.path(), std::move(args));
   }
   std::string Sql(const Tree& tree, const std::string& sql) {
     // The terminal ends its lines with CR LF.
@@ -60,6 +63,19 @@ class BackupTest : public test::TempFolderTest {
 };
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The process of the program that `parent` runs now; 0 when there is none.
+pid_t ChildRunning(pid_t parent, const std::string& program) {
+  for (const std::string& name : THi::ListFolders("/proc")) {
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string stat = test::ReadFile("/proc/" + name + "/stat");
+    const std::size_t end = stat.rfind(") ");
+    if (end == std::string::npos || std::atoi(stat.c_str() + end + 4) != parent) continue;
+    const std::string command = test::ReadFile("/proc/" + name + "/cmdline");
+    if (command.starts_with(program + '\0')) return static_cast<pid_t>(std::stoi(name));
+  }
+  return 0;
+}
 
 TEST_F(BackupTest, ABackupTakenWhileAPageWritesRestoresEveryRowCommittedBeforeIt) {
   Tree tree(temp_, "backing up", {.config = ConfigWith("20210")});
@@ -107,10 +123,7 @@ echo 'wrote';
 
 TEST_F(BackupTest, AFileThatIsNotABackupOrALoadThatFailsLeavesTheDatabaseAsItWas) {
   Tree tree(temp_, "restoring", {.config = ConfigWith("20220")});
-  TerminalRun stack(tree.root());
-  const int port = stack.WaitForHome();
-  ASSERT_GT(port, 0) << stack.Output();
-  PageOnceTheDatabaseAnswers(port);
+  const auto stack = StartStack(tree);
   Sql(tree, "CREATE DATABASE shop; CREATE TABLE shop.t (id INT) ENGINE=Aria; INSERT INTO shop.t VALUES (1), (2)");
   const std::string file = Path("good.sql.gz");
   ASSERT_EQ(Run(tree, {"backup", "good.sql.gz"}).status, 0);
@@ -151,10 +164,7 @@ TEST_F(BackupTest, AReadOnlyProgramFolderNeedsAFileAndAStoppedStackSaysSo) {
   TResult r = Run(tree, {"backup"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Has(r.output, "the stack's database is not running.")) << r.output;
-  TerminalRun stack(tree.root());
-  const int port = stack.WaitForHome();
-  ASSERT_GT(port, 0) << stack.Output();
-  PageOnceTheDatabaseAnswers(port);
+  const auto stack = StartStack(tree);
   // The command alone sees the tree read-only, as on a CD; root writes
   // through a folder's mode, not through a read-only mount.
   TerminalRun readOnly(temp_.path(),
@@ -164,6 +174,44 @@ TEST_F(BackupTest, AReadOnlyProgramFolderNeedsAFileAndAStoppedStackSaysSo) {
   EXPECT_EQ(readOnly.WaitForExit(60s), 1) << readOnly.Output();
   EXPECT_TRUE(Has(readOnly.Output(), "give a FILE to write it to")) << readOnly.Output();
   EXPECT_FALSE(std::filesystem::exists(tree.root() + "/backups"));
+}
+
+TEST_F(BackupTest, CtrlCDuringTheDumpOrTheLoadLeavesNoHalfBackupAndTheDatabasesAsTheyWere) {
+  Tree tree(temp_, "interrupted", {.config = ConfigWith("21110")});
+  const auto stack = StartStack(tree);
+  // Rows that compress poorly, enough for a dump and a load of some seconds;
+  // the server stops a recursion at 1000 rows unless told otherwise.
+  const std::string made = Sql(tree, "SET SESSION max_recursive_iterations = 1000000; CREATE DATABASE big; "
+            "CREATE TABLE big.rows (id INT PRIMARY KEY, note TEXT) ENGINE=Aria; "
+            "INSERT INTO big.rows WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150000) "
+            "SELECT i, CONCAT(SHA2(i, 512), SHA2(i + 1, 512), SHA2(i + 2, 512)) FROM n");
+  ASSERT_EQ(Sql(tree, "SELECT COUNT(*) FROM big.rows"), "150000\n") << made;
+
+  // Ctrl+C once `program` of the tree runs, after the text shows.
+  const auto interrupted = [&](std::vector<std::string> args, const std::string& programName,
+                               const std::string& shown) {
+    args.insert(args.begin(), tree.program());
+    TerminalRun run(temp_.path(), args);
+    EXPECT_TRUE(run.WaitForOutput(shown, 120s)) << run.Output();
+    const std::string program = tree.root() + "/bin/mysql/bin/" + programName;
+    EXPECT_TRUE(test::WaitUntil([&] { return ChildRunning(run.pid(), program) != 0; }, 120s)) << run.Output();
+    run.Type("\x03");
+    const TResult result{run.WaitForExit(120s), run.Output()};
+    EXPECT_NE(result.status, 0) << result.output;
+    return result;
+  };
+  EXPECT_TRUE(Has(interrupted({"backup"}, "mariadb-dump", "").output, "The backup failed: stopped by the user"));
+  EXPECT_EQ(Backups(tree), std::vector<std::string>{});
+
+  ASSERT_EQ(Run(tree, {"backup", "big.sql.gz"}).status, 0);
+  Sql(tree, "UPDATE big.rows SET note = 'changed' WHERE id = 1; CREATE TABLE big.later (id INT)");
+  const std::string state = Sql(tree, "CHECKSUM TABLE big.rows") + Sql(tree, "SHOW TABLES FROM big");
+  const TResult restore = interrupted({"restore", "big.sql.gz", "--yes"}, "mariadb", "Restoring: ");
+  EXPECT_TRUE(Has(restore.output, "The restore failed: stopped by the user. The database is as it was before the "
+                                  "restore.")) << restore.output;
+  EXPECT_EQ(Sql(tree, "CHECKSUM TABLE big.rows") + Sql(tree, "SHOW TABLES FROM big"), state);
+  EXPECT_EQ(Sql(tree, "SELECT note FROM big.rows WHERE id = 1"), "changed\n");
+  for (const std::string& name : Backups(tree)) EXPECT_TRUE(name.ends_with("-auto.sql.gz")) << name;
 }
 
 }  // namespace

@@ -17,10 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct TResult {
-  int status;
-  std::string output;
-};
+using TResult = TCommandResult;
 
 class CommandsTest : public test::TempFolderTest {
  protected:
@@ -33,14 +30,7 @@ class CommandsTest : public test::TempFolderTest {
   // The command in a terminal of its own, from the user's project folder;
   // `keys` are typed once it runs.
   TResult Run(const Tree& tree, std::vector<std::string> args, const std::string& keys = "") {
-    args.insert(args.begin(), tree.program());
-    TerminalRun run(Path("project"), args);
-    if (!keys.empty()) {
-      std::this_thread::sleep_for(1500ms);
-      run.Type(keys);
-    }
-    const int status = run.WaitForExit(120s);
-    return {status, run.Output()};
+    return RunInTerminal(tree, Path("project"), std::move(args), keys, 120s);
   }
 };
 

@@ -69,6 +69,18 @@ Tree::Tree(const test::TempFolder& temp, const std::string& name, const TreeOpti
   }
 }
 
+TCommandResult RunInTerminal(const Tree& tree, const std::string& folder, std::vector<std::string> args,
+                             const std::string& keys, std::chrono::seconds limit) {
+  args.insert(args.begin(), tree.program());
+  TerminalRun run(folder, args);
+  if (!keys.empty()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    run.Type(keys);
+  }
+  const int status = run.WaitForExit(limit);
+  return {status, run.Output()};
+}
+
 std::string Tree::WorkDir() const {
   return THi::GetTempDir() + "/" + THi::Md5Hex(fs::canonical(program()).string());
 }

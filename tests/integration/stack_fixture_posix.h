@@ -80,6 +80,18 @@ class TerminalRun {
   std::string output_;
 };
 
+// What one command of the tree's program said in its terminal, and its exit code.
+struct TCommandResult {
+  int status;
+  std::string output;
+};
+
+class Tree;
+// The tree's program with `args`, in a terminal of its own started in
+// `folder`; `keys` are typed once it runs.
+TCommandResult RunInTerminal(const Tree& tree, const std::string& folder, std::vector<std::string> args,
+                             const std::string& keys = "", std::chrono::seconds limit = std::chrono::seconds(300));
+
 class Tree {
  public:
   Tree(const test::TempFolder& temp, const std::string& name, const TreeOptions& options = {});

@@ -58,6 +58,10 @@ out=$work/brand-out
 check "Go! builds runme, the AutoRun file and the three folders" within 120 'test -x "$out/runme" -a -x "$out/autorun.sh" -a -d "$out/bin" -a -d "$out/data" -a -d "$out/www"'
 check "and opens the output folder" within 20 'grep -qx "$out" "$work/opened"'
 check "the dialog is gone" within 10 '! has_title Rebrand'
+check "the live data was backed up first" eval 'ls "$tree/backups/"*-auto.sql.gz >/dev/null'
+status=$(status_text)
+check "and the status bar says where the backup went ($status)" has "$status" "Before Rebrand: Backed up"
+shot rebrand-backup
 check "the database server runs again after the copy" within 30 'test "$(curl -s "http://127.0.0.1:18418/rows.php?upto=$before")" = "OK $before"'
 kill "$writer"
 wait "$writer" 2>/dev/null
