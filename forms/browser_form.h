@@ -10,6 +10,12 @@
 #include "forms/browser_view.h"
 #include "forms/downloads.h"
 
+// What a key of a browser window asks of the program, before the window's
+// settings (the devtools key, a window that cannot fill the screen) decide
+// whether anything happens.
+enum class TBrowserKey { kNone, kZoomIn, kZoomOut, kZoomReset, kPrint, kFind, kInspector, kFullScreen };
+TBrowserKey BrowserKeyOf(int key, unsigned modifiers);
+
 class TBrowserForm : public BrowserEvents {
  public:
   // The address history keeps this many entries, the first seen at the bottom.

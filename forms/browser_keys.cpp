@@ -17,29 +17,39 @@ bool IsZoomReset(int key) { return key == kKey0 || key == kKeyNumpad0; }
 
 }  // namespace
 
-bool TBrowserForm::BrowserKeyDown(int key, unsigned modifiers) {
-  if (!FView) return false;
+TBrowserKey BrowserKeyOf(int key, unsigned modifiers) {
   const bool ctrl = (modifiers & kModCtrl) != 0;
   const bool alt = (modifiers & kModAlt) != 0;
   const bool shift = (modifiers & kModShift) != 0;
   // Ctrl with plus may need Shift on the keyboard ("+" above "="), so Shift
   // does not count for the zoom keys.
   if (ctrl && !alt) {
-    if (IsZoomIn(key)) return ZoomStep(1), true;
-    if (IsZoomOut(key)) return ZoomStep(-1), true;
-    if (IsZoomReset(key)) return SetZoom(100), true;
+    if (IsZoomIn(key)) return TBrowserKey::kZoomIn;
+    if (IsZoomOut(key)) return TBrowserKey::kZoomOut;
+    if (IsZoomReset(key)) return TBrowserKey::kZoomReset;
   }
-  if (ctrl && !alt && !shift && key == kKeyP) {
-    FView->Engine().Print();
-    return true;
+  if (ctrl && !alt && !shift && key == kKeyP) return TBrowserKey::kPrint;
+  if (ctrl && !alt && !shift && key == kKeyF) return TBrowserKey::kFind;
+  if ((key == kKeyF12 && !ctrl && !alt) || (key == kKeyI && ctrl && shift && !alt)) return TBrowserKey::kInspector;
+  if (key == kKeyF11 && !ctrl && !alt) return TBrowserKey::kFullScreen;
+  return TBrowserKey::kNone;
+}
+
+bool TBrowserForm::BrowserKeyDown(int key, unsigned modifiers) {
+  if (!FView) return false;
+  switch (BrowserKeyOf(key, modifiers)) {
+    case TBrowserKey::kZoomIn: return ZoomStep(1), true;
+    case TBrowserKey::kZoomOut: return ZoomStep(-1), true;
+    case TBrowserKey::kZoomReset: return SetZoom(100), true;
+    case TBrowserKey::kPrint: return FView->Engine().Print(), true;
+    case TBrowserKey::kFind: return FView->ShowFindBar();
+    case TBrowserKey::kInspector:
+      if (!DeveloperTools()) return false;
+      FView->Engine().ShowInspector();
+      return true;
+    case TBrowserKey::kFullScreen: return ToggleFullScreen();
+    case TBrowserKey::kNone: return false;
   }
-  if (ctrl && !alt && !shift && key == kKeyF) return FView->ShowFindBar();
-  const bool inspectorKey = (key == kKeyF12 && !ctrl && !alt) || (key == kKeyI && ctrl && shift && !alt);
-  if (inspectorKey && DeveloperTools()) {
-    FView->Engine().ShowInspector();
-    return true;
-  }
-  if (key == kKeyF11 && !ctrl && !alt) return ToggleFullScreen();
   return false;
 }
 

@@ -1,6 +1,7 @@
 # The desktop check's section for the window's developer keys, sourced by
 # desktop_check.sh with its helpers: the inspector (F12), zoom, find, print
-# to a PDF file, full screen, and a page that keeps a key for itself.
+# to a PDF file, full screen, a page that keeps a key for itself, the logs
+# page, and branded copies with and without the inspector.
 # inspected <key>: $changed is how many pixels of the window's lower half the key changed.
 inspected() {
   import -window root -crop 1280x300+0+460 "$work/before.png"
@@ -9,9 +10,25 @@ inspected() {
   import -window root -crop 1280x300+0+460 "$work/after.png"
   changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1)
 }
+# The page's context menu, opened by a right click in the page and read from
+# the screen: menu_word <word> answers "x y" of the word's middle, or nothing.
+context_menu() {
+  click 640 300 3
+  sleep 1
+  import -window root -crop 400x400+640+300 png:- | convert - -resize 200% "$work/menu.png"
+}
+menu_word() {
+  tesseract "$work/menu.png" stdout --psm 11 tsv 2>/dev/null |
+    awk -F'\t' -v word="$1" '$12 == word {print 640 + int(($7 + $9 / 2) / 2), 300 + int(($8 + $10 / 2) / 2); exit}'
+}
+# A branded copy's configuration, as Rebrand writes it from Brand.ini's
+# defaults, with or without "Allow developer tools".
+branded() {  # branded <title> <port> <devtools>
+  printf '[INI]\r\ntitle=%s\r\ntoolbar=1\r\nstatusbar=1\r\ntrayicon=0\r\nfullscreen=0\r\nip=127.0.0.1\r\nport=%s\r\ncopyfilestoharddisk=0\r\nbrand=1\r\ndevtools=%s' "$1" "$2" "$3"
+}
 section_devtools() {
 echo "== the inspector, zoom, find, print and full screen"
-need pdftoppm
+need pdftoppm tesseract
 tree=$work/devtools
 make_tree "$tree" "$(config "Dev Keys" 20310 $'\r\nstatusbar=1\r\ntoolbar=1')"
 cat >"$tree/www/keys.html" <<'HTML'
@@ -96,14 +113,48 @@ sleep 1
 inspected F12
 check "F12 opens the inspector on the start page" test "$changed" -gt 20000
 shot devtools-inspector
+click 16 493  # the inspector's close button
+sleep 1
+
+# A PHP warning that a page has just caused, on the logs page.
+printf '<?php\necho "Warned: ", $lodestack_never_set;\n' >"$tree/www/warn.php"
+go_to "http://127.0.0.1:20310/warn.php"
+sleep 2
+go_to "http://127.0.0.1:20310/lodestack/logs/"
+sleep 3
+shot devtools-logs
+check "the logs page shows the warning the page caused" \
+  eval 'curl -s http://127.0.0.1:20310/lodestack/logs/ | grep -q "Undefined variable \$lodestack_never_set"'
 stop
 
 tree=$work/notools
-make_tree "$tree" "$(config "No Tools" 20311 $'\r\ndevtools=0')"
+make_tree "$tree" "$(branded "No Tools" 21210 0)"
 start "$tree"
-check "a copy with devtools=0 starts" wait_title "No Tools" 60
+check "a copy branded without the developer tools starts" wait_title "No Tools" 60
 sleep 2
 inspected F12
 check "and F12 opens no inspector" test "$changed" -lt 2000
+context_menu
+shot devtools-branded-menu
+check "its context menu has no Inspect Element" test -z "$(menu_word Inspect)"
+check "but has the page's entries" test -n "$(menu_word Reload)"
+xdotool key Escape
+stop
+
+tree=$work/tools
+make_tree "$tree" "$(branded "With Tools" 21211 1)"
+start "$tree"
+check "a copy branded with the developer tools starts" wait_title "With Tools" 60
+sleep 2
+context_menu
+shot devtools-allowed-menu
+entry=$(menu_word Inspect)
+check "its context menu has Inspect Element" test -n "$entry"
+import -window root -crop 1280x300+0+460 "$work/before.png"
+[ -z "$entry" ] || click $entry
+sleep 3
+import -window root -crop 1280x300+0+460 "$work/after.png"
+shot devtools-allowed-inspector
+check "which opens the inspector" test "$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1)" -gt 20000
 stop
 }

@@ -102,6 +102,14 @@ shot branded
 # address box that moved left, there is only the bar's background.
 blank=$(import -window root -crop 80x6+470+55 png:- | convert - -format '%[fx:standard_deviation]' info:)
 check "the tool bar has no buttons after Home ($blank)" awk "BEGIN { exit !($blank < 0.01) }"
+# Made with "Allow developer tools" left unchecked: no inspector.
+inspected F12
+check "F12 opens no inspector in it" test "$changed" -lt 2000
+context_menu
+shot branded-context-menu
+check "nor does its context menu offer Inspect Element" test -z "$(menu_word Inspect)"
+check "which holds the page's entries" test -n "$(menu_word Reload)"
+xdotool key Escape
 check "its tray icon is there" within 20 'test -n "$(icon_window)"'
 click_icon 3
 short_menu() { xdotool search --onlyvisible --pid "$launcher" 2>/dev/null | while read -r w; do

@@ -337,16 +337,36 @@ LRESULT CALLBACK BrowserFrame::AddressEditProc(HWND edit, UINT message, WPARAM w
   return DefSubclassProc(edit, message, wParam, lParam);
 }
 
+namespace {
+
+// The page of a browser window, found again by its window after a dispatch
+// that may have closed it.
+class FramePage final : public PageKeys {
+ public:
+  FramePage(HWND root, WebBrowserHost& engine) : root_(root), engine_(engine) {}
+  bool HasFocus(const MSG& message) const override { return engine_.HasFocus(message.hwnd); }
+  TAnswer DispatchToPage(MSG& message) override {
+    void* frame = GetPropW(root_, kFrameProperty);
+    const bool prevented = engine_.DispatchToPage(message);
+    if (!IsWindow(root_) || GetPropW(root_, kFrameProperty) != frame) return TAnswer::kWindowGone;
+    return prevented ? TAnswer::kPrevented : TAnswer::kNotPrevented;
+  }
+  bool ToControl(MSG& message) override { return engine_.ForwardKey(message); }
+
+ private:
+  HWND root_;
+  WebBrowserHost& engine_;
+};
+
+}  // namespace
+
 bool BrowserFrame::PreviewMessage(MSG& message) {
   if ((message.message != WM_KEYDOWN && message.message != WM_MOUSEWHEEL) || !message.hwnd) return false;
-  auto* frame = static_cast<BrowserFrame*>(GetPropW(GetAncestor(message.hwnd, GA_ROOT), kFrameProperty));
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  auto* frame = static_cast<BrowserFrame*>(GetPropW(root, kFrameProperty));
   if (!frame || !frame->form_) return false;
-  switch (RouteBrowserKey(*frame->form_, message, HeldModifiers())) {
-    case TKeyRoute::kConsumed: return true;
-    case TKeyRoute::kToControl: return frame->engine_->ForwardKey(message);
-    case TKeyRoute::kDispatch: return false;
-  }
-  return false;
+  FramePage page(root, *frame->engine_);
+  return RouteBrowserKey(*frame->form_, message, HeldModifiers(), page);
 }
 
 void BrowserFrame::SetCaption(const std::string& caption) {

@@ -42,8 +42,9 @@ class BrowserFrame {
   // Places the bars, the address box, Go, the page and the progress bar.
   void Layout();
   // The window's own handling of a message before it is dispatched (F5,
-  // zoom, print, find, full screen anywhere in a browser window): true
-  // when the message is not to be dispatched.
+  // zoom, print, find, full screen anywhere in a browser window, after the
+  // page when it has focus): true when the message is not to be dispatched
+  // (again).
   static bool PreviewMessage(MSG& message);
 
   void SetCaption(const std::string& caption);

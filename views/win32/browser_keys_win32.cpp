@@ -1,20 +1,28 @@
 #include "views/win32/browser_keys_win32.h"
 
-TKeyRoute RouteBrowserKey(TBrowserForm& form, const MSG& message, unsigned modifiers) {
+bool RouteBrowserKey(TBrowserForm& form, MSG& message, unsigned modifiers, PageKeys& page) {
   if (message.message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(message.wParam) & MK_CONTROL)) {
     form.ZoomStep(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
-    return TKeyRoute::kConsumed;
+    return true;
   }
-  if (message.message != WM_KEYDOWN) return TKeyRoute::kDispatch;
+  if (message.message != WM_KEYDOWN) return false;
   const int key = static_cast<int>(message.wParam);
   if (key == kKeyF5) {
     form.FormKeyDown(key);
-    return TKeyRoute::kDispatch;
+    return false;
   }
-  if (form.BrowserKeyDown(key, modifiers)) return TKeyRoute::kConsumed;
+  const TBrowserKey action = BrowserKeyOf(key, modifiers);
+  if (action == TBrowserKey::kNone) return false;
+  bool dispatched = false;
+  if (page.HasFocus(message)) {
+    const PageKeys::TAnswer answer = page.DispatchToPage(message);
+    if (answer != PageKeys::TAnswer::kNotPrevented) return true;
+    dispatched = true;
+  }
+  if (form.BrowserKeyDown(key, modifiers)) return true;
   // The window has no find bar: the control's own find takes Ctrl+F.
-  if (key == kKeyF && (modifiers & kModCtrl)) return TKeyRoute::kToControl;
-  return TKeyRoute::kDispatch;
+  if (action == TBrowserKey::kFind && page.ToControl(message)) return true;
+  return dispatched;
 }
 
 unsigned HeldModifiers() {

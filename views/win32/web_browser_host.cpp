@@ -9,7 +9,8 @@
 // control's event connection point; the host keeps the control's
 // IWebBrowser2 for the calls the forms make. Teardown runs the other way:
 // unadvise, close the object, drop the client site, release. Every COM detail
-// of the program stays in this file.
+// of the program stays in this file and in page_key_watch.cpp, which asks
+// the page's document whether a key's default was prevented.
 #include "views/win32/web_browser_host.h"
 
 #include <ole2.h>
@@ -19,6 +20,7 @@
 #include <ocidl.h>
 
 #include "util/wide.h"
+#include "views/win32/page_key_watch.h"
 
 // COM interfaces have no virtual destructors: an object deletes itself in
 // its own Release, never through an interface pointer.
@@ -104,6 +106,17 @@ class WebBrowserHost::Site final : public IOleClientSite, public IOleInPlaceSite
   }
 
   IWebBrowser2* Browser() const { return browser_; }
+  // The control's own window, the parent of the page's.
+  HWND ControlWindow() const {
+    IOleInPlaceObject* inPlace = nullptr;
+    HWND window = nullptr;
+    if (object_ && SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject,
+                                                     reinterpret_cast<void**>(&inPlace)))) {
+      inPlace->GetWindow(&window);
+      inPlace->Release();
+    }
+    return window;
+  }
   BrowserEvents* events_ = nullptr;
   TWindowRequest request_;
 
@@ -340,6 +353,18 @@ bool WebBrowserHost::ForwardKey(MSG& message) {
   }
   application->Release();
   return taken;
+}
+
+bool WebBrowserHost::HasFocus(HWND window) const {
+  HWND control = site_ ? site_->ControlWindow() : nullptr;
+  return control && window && (window == control || IsChild(control, window));
+}
+
+bool WebBrowserHost::DispatchToPage(MSG& message) {
+  const PageKeyWatch watch(site_ ? site_->Browser() : nullptr, static_cast<int>(message.wParam));
+  DispatchMessageW(&message);
+  // Only the watch is read now: the dispatch may have ended this host.
+  return watch.Prevented();
 }
 
 void WebBrowserHost::SetZoom(int percent) {

@@ -31,6 +31,11 @@ class WebBrowserHost : public BrowserEngine {
   // Lets the control's own key handling see the message (the Return key
   // for the page, Ctrl+F for its find); true when the control took it.
   bool ForwardKey(MSG& message);
+  // `window` is the control's or one inside it: focus is in the page.
+  bool HasFocus(HWND window) const;
+  // Dispatches the key message to the page; true when the page prevented
+  // its default. The page may close the window meanwhile, host and all.
+  bool DispatchToPage(MSG& message);
 
   void SetEvents(BrowserEvents* events) override;
   void Navigate(const std::string& address) override;

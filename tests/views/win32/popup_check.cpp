@@ -2,7 +2,8 @@
 // window, placed at its first navigation without a requested position
 // (800 × 600, centred), with the five navigation buttons and the wider
 // last status panel; Home goes to the opener's home; closing hides it and
-// the next sweep destroys it. Prints ok/FAILED lines; the exit code is the
+// the next sweep destroys it. A program key pressed in a page that cannot
+// answer (Wine's control has no document) is the program's. Prints ok/FAILED lines; the exit code is the
 // number of failures.
 #include <windows.h>
 // The Win32 headers above must come first.
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "forms/popup_form.h"
+#include "views/win32/browser_frame.h"
 #include "views/win32/popup_window.h"
 
 namespace {
@@ -111,6 +113,20 @@ int main() {
   wchar_t text[256] = {};
   GetWindowTextW(edit, text, 256);
   Check("Home goes to the opener's home", std::wstring(text) == L"http://127.0.0.1:18460");
+
+  // Ctrl+plus for the control's own window, as a key pressed in the page.
+  HWND control = Find(window, L"Shell Embedding");
+  Check("the popup holds the WebBrowser control's window", control != nullptr);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  MSG key{control, WM_KEYDOWN, VK_OEM_PLUS, 0, 0, {}};
+  const bool taken = control && BrowserFrame::PreviewMessage(key);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  Check("a key in a page that cannot say whether it prevented it zooms the window",
+        taken && form->Zoom() == 110);
 
   SendMessageW(window, WM_CLOSE, 0, 0);
   Check("closing it hides it at once", !IsWindowVisible(window));
