@@ -4,7 +4,14 @@
 # page, and branded copies with and without the inspector.
 # inspected <key>: $changed is how many pixels of the window's lower half the key changed.
 inspected() {
-  import -window root -crop 1280x300+0+460 "$work/before.png"
+  # The page settles first, so that only the key can change what is measured.
+  local tries
+  for tries in 1 2 3 4 5 6; do
+    import -window root -crop 1280x300+0+460 "$work/before.png"
+    sleep 0.5
+    import -window root -crop 1280x300+0+460 "$work/settled.png"
+    [ "$(compare -metric AE "$work/before.png" "$work/settled.png" null: 2>&1)" -lt 100 ] && break
+  done
   xdotool key "$1"
   sleep 3
   import -window root -crop 1280x300+0+460 "$work/after.png"
@@ -39,6 +46,8 @@ document.addEventListener('keydown', function (e) {
   if (e.ctrlKey && e.key === 'f' && location.hash === '#editor') { e.preventDefault(); document.title = 'editor find'; }
   else if (e.key.length === 1 && !e.ctrlKey) document.title = 'typed ' + e.key;
 });
+// A page that grows by script while the find bar is open.
+if (location.hash === '#grow') setTimeout(function () { document.body.insertAdjacentHTML('beforeend', '<p>More apples.'); }, 4000);
 </script>
 HTML
 start "$tree"
@@ -75,12 +84,15 @@ pdf=$(ls "$tree"/*.pdf 2>/dev/null | head -n 1)
 check "whose first page holds the start page" test -s "$work/printed-1.png"
 
 
-go_to "http://127.0.0.1:20310/keys.html"
+go_to "http://127.0.0.1:20310/keys.html#grow"
 check "a page of words" wait_title Keys
 xdotool key --clearmodifiers ctrl+f
 sleep 0.5
 xdotool type --delay 50 apples
-sleep 1
+find_count() { status_text 360 772 200; }
+check "the find bar counts the matches" within 3 '[[ "$(find_count)" == *"2 matches"* ]]'
+check "and counts again as the page grows" within 8 '[[ "$(find_count)" == *"3 matches"* ]]'
+sleep 1.5
 shot devtools-find
 check "Ctrl+F opens the find bar, which takes what is typed" test -n "$(window_titled Keys)"
 xdotool key Escape

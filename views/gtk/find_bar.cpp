@@ -3,8 +3,17 @@
 namespace {
 
 constexpr guint kFindOptions = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
-// A page that changes by script (a list that grows) is counted again this often.
+// A page that changes by script (a list that grows) is looked at again this often.
 constexpr guint kRecountSeconds = 1;
+// Counts the text in the page's words without touching its marks or selection:
+// the engine's own count unmarks every match, and searching again would scroll
+// the page back to the current match under a user who has scrolled away.
+constexpr char kCountScript[] =
+    "const words = (document.body ? document.body.innerText : '').toLowerCase();"
+    "const wanted = text.toLowerCase(); let n = 0;"
+    "for (let i = words.indexOf(wanted); wanted && i >= 0; i = words.indexOf(wanted, i + wanted.length)) ++n;"
+    "return n;";
+constexpr char kCountWorld[] = "lodestack-find";
 
 GtkWidget* IconButton(const char* icon, const char* tip) {
   GtkWidget* button = gtk_button_new_from_icon_name(icon, GTK_ICON_SIZE_BUTTON);
@@ -18,7 +27,7 @@ GtkWidget* IconButton(const char* icon, const char* tip) {
 FindBar::FindBar(WebKitWebView* view)
     : view_(view), finder_(webkit_web_view_get_find_controller(view)),
       bar_(gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4)), entry_(gtk_search_entry_new()),
-      count_(gtk_label_new("")) {
+      count_(gtk_label_new("")), pending_(g_cancellable_new()) {
   gtk_widget_set_margin_start(bar_, 4);
   gtk_box_pack_start(GTK_BOX(bar_), gtk_label_new("Find:"), FALSE, FALSE, 0);
   gtk_entry_set_width_chars(GTK_ENTRY(entry_), 28);
@@ -38,7 +47,7 @@ FindBar::FindBar(WebKitWebView* view)
   g_signal_connect(next, "clicked", G_CALLBACK(OnNext), this);
   g_signal_connect(previous, "clicked", G_CALLBACK(OnPrevious), this);
   g_signal_connect(close, "clicked", G_CALLBACK(OnClose), this);
-  g_signal_connect(finder_, "counted-matches", G_CALLBACK(OnCounted), this);
+  g_signal_connect(finder_, "found-text", G_CALLBACK(OnFound), this);
   g_signal_connect(finder_, "failed-to-find-text", G_CALLBACK(OnNotFound), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
   gtk_widget_show_all(bar_);
@@ -48,6 +57,8 @@ FindBar::FindBar(WebKitWebView* view)
 
 FindBar::~FindBar() {
   if (recount_) g_source_remove(recount_);
+  g_cancellable_cancel(pending_);
+  g_object_unref(pending_);
   g_signal_handlers_disconnect_by_data(finder_, this);
   g_signal_handlers_disconnect_by_data(view_, this);
 }
@@ -77,7 +88,7 @@ void FindBar::Search() {
     return;
   }
   webkit_find_controller_search(finder_, text, kFindOptions, G_MAXUINT);
-  webkit_find_controller_count_matches(finder_, text, kFindOptions, G_MAXUINT);
+  seen_ = -1;
 }
 
 void FindBar::OnChanged(GtkSearchEntry*, gpointer self) { static_cast<FindBar*>(self)->Search(); }
@@ -97,7 +108,7 @@ void FindBar::OnStop(GtkSearchEntry*, gpointer self) { static_cast<FindBar*>(sel
 
 void FindBar::OnClose(GtkButton*, gpointer self) { static_cast<FindBar*>(self)->Close(); }
 
-void FindBar::OnCounted(WebKitFindController*, guint count, gpointer self) {
+void FindBar::OnFound(WebKitFindController*, guint count, gpointer self) {
   auto* bar = static_cast<FindBar*>(self);
   const std::string text = count == 1 ? "1 match" : std::to_string(count) + " matches";
   gtk_label_set_text(GTK_LABEL(bar->count_), text.c_str());
@@ -112,10 +123,31 @@ void FindBar::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self
   if (event == WEBKIT_LOAD_FINISHED && gtk_widget_get_visible(bar->bar_)) bar->Search();
 }
 
-// Only the count: searching again would move the selection under the user.
+// The page is searched again, marking its matches anew, only when the
+// number of times its words hold the text has changed.
 gboolean FindBar::OnRecount(gpointer self) {
   auto* bar = static_cast<FindBar*>(self);
   const gchar* text = gtk_entry_get_text(GTK_ENTRY(bar->entry_));
-  if (text && *text) webkit_find_controller_count_matches(bar->finder_, text, kFindOptions, G_MAXUINT);
+  if (!text || !*text) return G_SOURCE_CONTINUE;
+  GVariantBuilder arguments;
+  g_variant_builder_init(&arguments, G_VARIANT_TYPE_VARDICT);
+  g_variant_builder_add(&arguments, "{sv}", "text", g_variant_new_string(text));
+  webkit_web_view_call_async_javascript_function(bar->view_, kCountScript, -1, g_variant_builder_end(&arguments),
+                                                 kCountWorld, nullptr, bar->pending_, OnPageCounted, bar);
   return G_SOURCE_CONTINUE;
+}
+
+void FindBar::OnPageCounted(GObject* view, GAsyncResult* result, gpointer self) {
+  GError* error = nullptr;
+  JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(view), result, &error);
+  if (!value) {
+    // Cancelled means the bar is gone; a page without script just keeps its marks.
+    g_error_free(error);
+    return;
+  }
+  auto* bar = static_cast<FindBar*>(self);
+  const int count = jsc_value_to_int32(value);
+  g_object_unref(value);
+  if (bar->seen_ >= 0 && count != bar->seen_ && gtk_widget_get_visible(bar->bar_)) bar->Search();
+  bar->seen_ = count;
 }

@@ -26,15 +26,19 @@ class FindBar {
   static void OnPrevious(GtkWidget*, gpointer self);
   static void OnStop(GtkSearchEntry*, gpointer self);
   static void OnClose(GtkButton*, gpointer self);
-  static void OnCounted(WebKitFindController*, guint count, gpointer self);
+  static void OnFound(WebKitFindController*, guint count, gpointer self);
   static void OnNotFound(WebKitFindController*, gpointer self);
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
   static gboolean OnRecount(gpointer self);
+  static void OnPageCounted(GObject* view, GAsyncResult* result, gpointer self);
 
   WebKitWebView* view_;
   WebKitFindController* finder_;
   GtkWidget* bar_;
   GtkWidget* entry_;
   GtkWidget* count_;
+  GCancellable* pending_;
   guint recount_ = 0;
+  // How often the page's words held the text at the last look; -1 after a search.
+  int seen_ = -1;
 };
