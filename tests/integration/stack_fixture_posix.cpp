@@ -106,8 +106,12 @@ Launcher::Launcher(const std::string& program, const std::string& folder)
   posix_spawn_file_actions_destroy(&actions);
 }
 
+// A run the test left going is stopped as the system stops it, so that it
+// removes its work folder; killed only when it does not end.
 Launcher::~Launcher() {
   if (!Running()) return;
+  kill(pid_, SIGTERM);
+  if (WaitForExit(30s) != -1 || !Running()) return;
   const std::vector<pid_t> servers = Descendants(pid_);
   kill(pid_, SIGKILL);
   for (pid_t pid : servers) kill(pid, SIGKILL);
@@ -167,7 +171,12 @@ TerminalRun::TerminalRun(const std::string& folder, std::vector<std::string> arg
   }
 }
 
+// Ctrl+C first, as a user ends it, so that the run removes its work folder.
 TerminalRun::~TerminalRun() {
+  if (pid_ > 0 && master_ >= 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
+    Type("\x03");
+    WaitForExit(30s);
+  }
   if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
     for (pid_t pid : Descendants(pid_)) kill(pid, SIGKILL);
     kill(pid_, SIGKILL);
