@@ -124,7 +124,7 @@ void TfrmMain::mnuTray_RestoreClick() {
   });
 }
 
-bool TfrmMain::AutomaticBackup(const std::string& before) {
+bool TfrmMain::AutomaticBackup(const std::string& before, std::string* said) {
   MainWindowView* window = Window();
   if (!window) return true;
   DialogServices& dialogs = window->Dialogs();
@@ -132,7 +132,9 @@ bool TfrmMain::AutomaticBackup(const std::string& before) {
   // A tree without the dump and client programs (one of the older servers)
   // can never make a backup: the status bar says so and the tool goes on.
   if (!setup.stack.fileExists(setup.tools.dump) || !setup.stack.fileExists(setup.tools.client)) {
-    window->SetStatusText("No backup before " + before + ": " + setup.why);
+    const std::string line = "No backup before " + before + ": " + setup.why;
+    window->SetStatusText(line);
+    if (said) *said = line;
     return true;
   }
   std::string failure = setup.why;
@@ -148,7 +150,9 @@ bool TfrmMain::AutomaticBackup(const std::string& before) {
       if (outcome.ok) {
         // Said where the tool's own result will not cover it, without a box
         // to answer before the tool can go on.
-        window->SetStatusText("Before " + before + ": " + outcome.message);
+        const std::string line = "Before " + before + ": " + outcome.message;
+        window->SetStatusText(line);
+        if (said) *said = line;
         return true;
       }
       failure = outcome.message;

@@ -242,6 +242,10 @@ bool TfrmMain::ServerEnded(const std::string& message) {
   return restart;
 }
 
+void TfrmMain::ShowStatusLine(const std::string& line) {
+  if (MainWindowView* window = Window()) window->SetStatusText(line);
+}
+
 void TfrmMain::ShowNotice(const std::string& message) {
   MainWindowView* window = Window();
   if (!window) return TMainRun::ShowNotice(message);

@@ -82,8 +82,9 @@ class TfrmMain : public TBrowserForm, public TMainRun {
   // shows its progress in the status bar and its result in a message box.
   void mnuTray_BackUpClick();
   void mnuTray_RestoreClick();
-  // False when the user chose to stop the tool after the backup failed.
-  bool AutomaticBackup(const std::string& before);
+  // False when the user chose to stop the tool after the backup failed;
+  // *said gets what the status bar was told.
+  bool AutomaticBackup(const std::string& before, std::string* said = nullptr);
   // Runs a backup or a restore with its progress in the status bar.
   backup::TOutcome WithProgress(const std::string& label,
                                 const std::function<backup::TOutcome(const std::function<void(std::uint64_t)>&)>& work);
@@ -114,6 +115,7 @@ class TfrmMain : public TBrowserForm, public TMainRun {
   void StartFailed(const std::string& message) override;
   bool ServerEnded(const std::string& message) override;
   void ShowNotice(const std::string& message) override;
+  void ShowStatusLine(const std::string& line) override;
   void ShutDownBegins() override;
 
  private:

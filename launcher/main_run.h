@@ -130,6 +130,9 @@ class TMainRun {
   virtual bool ServerEnded(const std::string& message);
   // Tells what a helper process that started this one could not (its notice).
   virtual void ShowNotice(const std::string& message);
+  // Shows what the tool that ended the run before this one did last (a
+  // window's status bar; the console has none).
+  virtual void ShowStatusLine(const std::string&) {}
   // The shut-down begins: the window takes no more clicks.
   virtual void ShutDownBegins() {}
 
@@ -157,6 +160,7 @@ class TMainRun {
   bool FTitleRead = false;       // AppName holds the configured title
   std::exception_ptr FStartFailure;  // what ended StartServers early
   std::string FNotice;               // a helper's notice, shown once started
+  std::string FStatusLine;           // the tool's last words before this run
   std::chrono::steady_clock::time_point FWebServerLaunched;
   bool FWatching = false;
   bool FShuttingDown = false;

@@ -100,6 +100,7 @@ void TMainRun::StartServers() {
     THi::SetEnvVar("SERVER_APPNAME", AppName);
     // Not for the servers: the notice is this run's to show.
     FNotice = TakeNotice();
+    FStatusLine = TakeStatusLine();
     server_config::RefuseUnwritableFolders({THi::GetAppDir(), THi::GetWorkDir()});
     // Before anything starts: a pair of servers that cannot work is refused.
     // A CD's copy of the bin folder, made later, holds the same names.
@@ -163,6 +164,7 @@ void TMainRun::FormCreate() {
     if (FRunView) FRunView->OpenHome(HomeAddress(FHttpPort));
     ShowHome(HomeAddress(FHttpPort));
     FStarted = true;
+    if (!FStatusLine.empty()) ShowStatusLine(FStatusLine);
     if (!FNotice.empty()) ShowNotice(FNotice);
     // A database server that failed while the web server came up is told now.
     WatchServers();

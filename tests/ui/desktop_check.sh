@@ -362,6 +362,11 @@ check "the phpMyAdmin favorite is gone, the rest stays" eval '! grep -q "^phpMyA
 check "everything else stays" test -e "$ext/mbstring.so" -a -e "$ext/pdo.so" -a -d "$tree/bin/mysql" -a -d "$tree/data/mysql"
 launcher=$(pgrep -x -f "$tree/lodestack" | head -n 1)
 check "its window opens" wait_title "Slim Test" 60
+check "the database was backed up before phpMyAdmin went" eval 'ls "$tree/backups/"*-auto.sql.gz >/dev/null'
+sleep 1
+status=$(status_text)
+check "and the new window's status bar says where the backup went ($status)" has "$status" "Before Down Size: Backed up"
+shot down-size-backup
 apache=$(pgrep -f "^$tree/bin/Apache/Apache" | head -n 1)
 errors=$(dirname "$(tr '\0' '\n' <"/proc/$apache/cmdline" | sed -n '/^-f$/{n;p}')")/error.log
 check "Apache's log has no word of the removed pieces" eval 'test -f "$errors" && ! grep -Ei "gd|sqlite|unable to load" "$errors"'

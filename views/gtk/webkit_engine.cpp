@@ -232,7 +232,13 @@ void WebKitEngine::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint
   if (!engine->events_) return;
   const gchar* link =
       webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
-  engine->events_->WebBrowser1StatusTextChange(link ? link : "");
+  // The engine tells of every move, and of each page loaded under the
+  // pointer: only a change of link is news, so that a line the program put in
+  // the status bar stays until the pointer passes over a link.
+  const std::string text = link ? link : "";
+  if (text == engine->hoveredLink_) return;
+  engine->hoveredLink_ = text;
+  engine->events_->WebBrowser1StatusTextChange(text);
 }
 
 // A window without a click only when the stack's top page asked for it: its

@@ -83,6 +83,7 @@ class WebKitEngine : public BrowserEngine {
   WebKitWebView* warmUp_ = nullptr;
   BrowserEvents* events_ = nullptr;
   bool busy_ = false;
+  std::string hoveredLink_;  // the link under the pointer, as last told
   int readyState_ = 0;
   bool silent_ = false;
   // The page shown is one of the stack's, or there is none yet.
