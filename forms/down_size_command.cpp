@@ -17,12 +17,13 @@ void TfrmMain::mnuTray_DownSizeClick() {
       (!(dialog.Choice()[kMySql] || dialog.Choice()[kPhpMyAdmin]) || AutomaticBackup("Down Size", &said))) {
     // This window ends at once: the one the worker starts says where the backup went.
     HandOnStatusLine(said);
-    if (THi::RunProgram(THi::GetProgramFile(), DownSizeParameters(dialog.Choice()), "", kShowNormal) != 0) {
-      HandOnStatusLine("");
+    const bool started =
+        THi::RunProgram(THi::GetProgramFile(), DownSizeParameters(dialog.Choice()), "", kShowNormal) != 0;
+    HandOnStatusLine("");
+    if (started) {
       ProcessMessages();
       QuitApplication();
     } else {
-      HandOnStatusLine("");
       window->Dialogs().AppMessageBox("Down Size could not be started; nothing was removed.",
                                       kMbOk | kMbIconError);
     }

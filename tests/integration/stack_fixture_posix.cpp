@@ -111,7 +111,8 @@ Launcher::Launcher(const std::string& program, const std::string& folder)
 Launcher::~Launcher() {
   if (!Running()) return;
   kill(pid_, SIGTERM);
-  if (WaitForExit(30s) != -1 || !Running()) return;
+  WaitForExit(30s);
+  if (!Running()) return;
   const std::vector<pid_t> servers = Descendants(pid_);
   kill(pid_, SIGKILL);
   for (pid_t pid : servers) kill(pid, SIGKILL);
